@@ -1,0 +1,67 @@
+// The parse of one file: settings, converters, lookup tables and the stack of open sections.
+#pragma once
+
+#include "parser/ParserState.h"
+#include "parser/ParserStateContext.h"
+
+#include <deque>
+
+class CParser final : public IParserStateContext
+{
+public:
+    // Takes the converter factory from the receiver and selects the defaults: separator ",",
+    // terminator ";", grads, metres, degrees Celsius, hectopascals, day-month-year dates. A missing
+    // factory or converter leaves that quantity unconverted.
+    explicit CParser(IGroundDataReceiver* receiver);
+    ~CParser();
+
+    CParser(const CParser&) = delete;
+    CParser& operator=(const CParser&) = delete;
+
+    // One decoded line of the file, in file order.
+    void ProcessLine(const std::wstring& line);
+    // True once a known top-level section has been opened.
+    bool IsFormatRecognised() const;
+
+    IGroundDataReceiver* GetReceiver() override;
+    void MarkFormatRecognised() override;
+    void SetSeparator(wchar_t separator) override;
+    wchar_t GetSeparator() const override;
+    void SetTerminator(wchar_t terminator) override;
+    wchar_t GetTerminator() const override;
+    Plugin::CRefPtr<Plugin::IAngleConverter> GetAngleConverter() const override;
+    void SetAngleConverter(Plugin::IAngleConverter* converter) override;
+    Plugin::CRefPtr<ILinearConverter> GetLinearConverter() const override;
+    void SetLinearConverter(ILinearConverter* converter) override;
+    Plugin::CRefPtr<ITemperatureConverter> GetTemperatureConverter() const override;
+    void SetTemperatureConverter(ITemperatureConverter* converter) override;
+    Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override;
+    void SetPressureConverter(IPressureConverter* converter) override;
+    boost::shared_ptr<IDateConverter> GetDateConverter() const override;
+    void SetDateConverter(const boost::shared_ptr<IDateConverter>& converter) override;
+    PointTable& GetPointTable() override;
+    MeteoTable& GetMeteoTable() override;
+    InstrumentTable& GetInstrumentTable() override;
+    ConfigTable& GetConfigTable() override;
+
+    // Depth of the section stack, the initial state included.
+    std::size_t StateDepth() const { return m_stateStack.size(); }
+
+private:
+    // Members are destroyed in reverse order: tables, date converter, the four converters, and
+    // the section stack last.
+    IGroundDataReceiver* m_receiver;
+    std::deque<ParserStatePtr> m_stateStack;
+    Plugin::CRefPtr<Plugin::IAngleConverter> m_angleConverter;
+    Plugin::CRefPtr<ILinearConverter> m_linearConverter;
+    Plugin::CRefPtr<ITemperatureConverter> m_temperatureConverter;
+    Plugin::CRefPtr<IPressureConverter> m_pressureConverter;
+    boost::shared_ptr<IDateConverter> m_dateConverter;
+    wchar_t m_separator = L',';
+    wchar_t m_terminator = L';';
+    PointTable m_pointTable;
+    MeteoTable m_meteoTable;
+    InstrumentTable m_instrumentTable;
+    ConfigTable m_configTable;
+    bool m_recognised = false;
+};
