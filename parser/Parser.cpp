@@ -1,0 +1,173 @@
+#include "parser/Parser.h"
+
+#include "convert/DateConverter.h"
+#include "parser/State/Initial.h"
+
+#include <boost/algorithm/string/trim.hpp>
+#include <boost/make_shared.hpp>
+
+namespace
+{
+
+// The factory is the host's and may be missing; so may any converter it is asked for.
+template <class T, class Make>
+Plugin::CRefPtr<T> AdoptFrom(IUnitConverterFactory* factory, Make make)
+{
+    return Plugin::CRefPtr<T>::Adopt(factory ? make(factory) : nullptr);
+}
+
+// Adds the holder's reference to the new converter before the old one goes, so setting the
+// converter already held keeps it alive.
+template <class T> void Replace(Plugin::CRefPtr<T>& held, T* converter)
+{
+    held = Plugin::CRefPtr<T>::Share(converter);
+}
+
+} // namespace
+
+CParser::CParser(IGroundDataReceiver* receiver) : m_receiver(receiver)
+{
+    Plugin::CRefPtr<IUnitConverterFactory> factory = Plugin::CRefPtr<IUnitConverterFactory>::Adopt(
+        m_receiver ? m_receiver->GetConverterFactory() : nullptr);
+    m_angleConverter = AdoptFrom<Plugin::IAngleConverter>(
+        factory.Get(), [](IUnitConverterFactory* f) { return f->CreateAngleConverter(4); });
+    m_linearConverter = AdoptFrom<ILinearConverter>(factory.Get(), [](IUnitConverterFactory* f)
+                                                    { return f->CreateLinearConverter(0); });
+    m_temperatureConverter = AdoptFrom<ITemperatureConverter>(
+        factory.Get(), [](IUnitConverterFactory* f) { return f->CreateTemperatureConverter(0); });
+    m_pressureConverter = AdoptFrom<IPressureConverter>(factory.Get(), [](IUnitConverterFactory* f)
+                                                        { return f->CreatePressureConverter(1); });
+    m_dateConverter = boost::make_shared<CDateDMYConverter>();
+
+    ParserStatePtr initial = boost::make_shared<State::CInitial>();
+    initial->SetContext(this);
+    m_stateStack.push_back(initial);
+}
+
+CParser::~CParser() = default;
+
+void CParser::ProcessLine(const std::wstring& line)
+{
+    const std::wstring trimmed =
+        boost::algorithm::trim_copy_if(line, boost::algorithm::is_any_of(L" \t\r\n"));
+
+    // Keeps the current state alive through this line even when its END line pops it.
+    const ParserStatePtr current = m_stateStack.back();
+    if (ParserStatePtr opened = current->BeginSection(trimmed))
+    {
+        opened->SetContext(this);
+        m_stateStack.push_back(opened);
+        return;
+    }
+    if (current->IsSectionEnd(trimmed))
+    {
+        m_stateStack.pop_back();
+        return;
+    }
+    current->HandleLine(trimmed);
+}
+
+bool CParser::IsFormatRecognised() const
+{
+    return m_recognised;
+}
+
+IGroundDataReceiver* CParser::GetReceiver()
+{
+    return m_receiver;
+}
+
+void CParser::MarkFormatRecognised()
+{
+    m_recognised = true;
+}
+
+void CParser::SetSeparator(wchar_t separator)
+{
+    m_separator = separator;
+}
+
+wchar_t CParser::GetSeparator() const
+{
+    return m_separator;
+}
+
+void CParser::SetTerminator(wchar_t terminator)
+{
+    m_terminator = terminator;
+}
+
+wchar_t CParser::GetTerminator() const
+{
+    return m_terminator;
+}
+
+Plugin::CRefPtr<Plugin::IAngleConverter> CParser::GetAngleConverter() const
+{
+    return m_angleConverter;
+}
+
+void CParser::SetAngleConverter(Plugin::IAngleConverter* converter)
+{
+    Replace(m_angleConverter, converter);
+}
+
+Plugin::CRefPtr<ILinearConverter> CParser::GetLinearConverter() const
+{
+    return m_linearConverter;
+}
+
+void CParser::SetLinearConverter(ILinearConverter* converter)
+{
+    Replace(m_linearConverter, converter);
+}
+
+Plugin::CRefPtr<ITemperatureConverter> CParser::GetTemperatureConverter() const
+{
+    return m_temperatureConverter;
+}
+
+void CParser::SetTemperatureConverter(ITemperatureConverter* converter)
+{
+    Replace(m_temperatureConverter, converter);
+}
+
+Plugin::CRefPtr<IPressureConverter> CParser::GetPressureConverter() const
+{
+    return m_pressureConverter;
+}
+
+void CParser::SetPressureConverter(IPressureConverter* converter)
+{
+    Replace(m_pressureConverter, converter);
+}
+
+boost::shared_ptr<IDateConverter> CParser::GetDateConverter() const
+{
+    return m_dateConverter;
+}
+
+void CParser::SetDateConverter(const boost::shared_ptr<IDateConverter>& converter)
+{
+    m_dateConverter = converter;
+}
+
+PointTable& CParser::GetPointTable()
+{
+    return m_pointTable;
+}
+
+MeteoTable& CParser::GetMeteoTable()
+{
+    return m_meteoTable;
+}
+
+InstrumentTable& CParser::GetInstrumentTable()
+{
+    return m_instrumentTable;
+}
+
+ConfigTable& CParser::GetConfigTable()
+{
+    return m_configTable;
+}

@@ -1,0 +1,93 @@
+#include "parser/SectionGrammar.h"
+
+#include "parser/Lexer.h"
+#include "parser/State/SkipSection.h"
+
+#include <boost/algorithm/string/predicate.hpp>
+#include <boost/algorithm/string/trim.hpp>
+
+namespace SectionNames
+{
+const wchar_t Header[] = L"HEADER";
+const wchar_t Units[] = L"UNITS";
+const wchar_t Database[] = L"DATABASE";
+const wchar_t Points[] = L"POINTS";
+const wchar_t Theodolite[] = L"THEODOLITE";
+const wchar_t Instruments[] = L"INSTRUMENTS";
+const wchar_t Configs[] = L"CONFIGS";
+const wchar_t Setup[] = L"SETUP";
+const wchar_t Slope[] = L"SLOPE";
+const wchar_t Meteo[] = L"METEO";
+const wchar_t Elements[] = L"ELEMENTS";
+} // namespace SectionNames
+
+namespace SkippedSectionNames
+{
+const wchar_t Offsets[] = L"OFFSETS";
+const wchar_t Project[] = L"PROJECT";
+const wchar_t Jobs[] = L"JOBS";
+const wchar_t Lines[] = L"LINES";
+const wchar_t Polygons[] = L"POLYGONS";
+const wchar_t Text[] = L"TEXT";
+const wchar_t ThemInfo[] = L"THEMINFO";
+const wchar_t ExtraInfo[] = L"EXTRAINFO";
+const wchar_t PointAccuracy[] = L"PNT_ACCURACY";
+const wchar_t Annotations[] = L"ANNOTATIONS";
+} // namespace SkippedSectionNames
+
+const wchar_t EndKeyword[] = L"END";
+
+namespace
+{
+const wchar_t kBlanks[] = L" \t";
+
+std::wstring TrimBlanks(const std::wstring& text)
+{
+    return boost::algorithm::trim_copy_if(text, boost::algorithm::is_any_of(kBlanks));
+}
+} // namespace
+
+bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword)
+{
+    return boost::algorithm::starts_with(line, keyword);
+}
+
+bool MatchSectionEnd(const std::wstring& line, const std::wstring& name)
+{
+    if (!StartsWithKeyword(line, EndKeyword))
+        return false;
+    const std::vector<std::wstring> words = SplitOnBlanks(line);
+    return words.size() == 2 && words[0] == EndKeyword && words[1] == name;
+}
+
+ParserStatePtr CreateSkipSection(const std::wstring& head)
+{
+    const std::wstring name = TrimBlanks(head.substr(0, head.find(L'(')));
+    if (name.empty())
+        return ParserStatePtr();
+    return boost::make_shared<State::CSkipSection>(name);
+}
+
+bool ParseColumnList(const std::wstring& head, wchar_t separator,
+                     std::vector<std::wstring>& columns)
+{
+    const std::size_t open = head.find(L'(');
+    if (open == std::wstring::npos)
+        return false;
+    const std::size_t close = head.rfind(L')');
+    if (close == std::wstring::npos || close < open + 2)
+        return false;
+
+    columns.clear();
+    std::size_t begin = open + 1;
+    for (;;)
+    {
+        std::size_t end = head.find(separator, begin);
+        if (end == std::wstring::npos || end > close)
+            end = close;
+        columns.push_back(TrimBlanks(head.substr(begin, end - begin)));
+        if (end == close)
+            return true;
+        begin = end + 1;
+    }
+}

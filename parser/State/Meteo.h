@@ -1,0 +1,17 @@
+#pragma once
+
+#include "parser/State/StateBase.h"
+
+namespace State
+{
+
+// METEO: opens ELEMENTS.
+class CMeteo final : public CStateBase
+{
+public:
+    ParserStatePtr BeginSection(const std::wstring& line) override;
+    bool IsSectionEnd(const std::wstring& line) override;
+    void HandleLine(const std::wstring& line) override;
+};
+
+} // namespace State

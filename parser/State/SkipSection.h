@@ -1,0 +1,27 @@
+#pragma once
+
+#include "parser/State/StateBase.h"
+
+#include <string>
+
+namespace State
+{
+
+// A section the parser does not read. It opens nothing, so the first "END <name>" closes it,
+// however the lines inside are nested.
+class CSkipSection final : public CStateBase
+{
+public:
+    explicit CSkipSection(std::wstring name);
+
+    ParserStatePtr BeginSection(const std::wstring& line) override;
+    bool IsSectionEnd(const std::wstring& line) override;
+    void HandleLine(const std::wstring& line) override;
+
+    const std::wstring& Name() const { return m_name; }
+
+private:
+    const std::wstring m_name;
+};
+
+} // namespace State

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "parser/State/StateBase.h"
+
+namespace State
+{
+
+// THEODOLITE: opens INSTRUMENTS, CONFIGS, SETUP and SLOPE.
+class CTheodolite final : public CStateBase
+{
+public:
+    ParserStatePtr BeginSection(const std::wstring& line) override;
+    bool IsSectionEnd(const std::wstring& line) override;
+    void HandleLine(const std::wstring& line) override;
+};
+
+} // namespace State
