@@ -22,17 +22,17 @@ struct MeteoReadings
 };
 
 // Keys are compared as exact wide strings in code-unit order.
-typedef std::map<std::wstring, std::wstring> PointTable;     // point number -> point code
-typedef std::map<std::wstring, MeteoReadings> MeteoTable;    // station number -> readings
-typedef std::map<std::wstring, double> InstrumentTable;      // instrument name -> offset, radians
-typedef std::map<std::wstring, double> ConfigTable;          // configuration number -> offset
+typedef std::map<std::wstring, std::wstring> PointTable;  // point number -> point code
+typedef std::map<std::wstring, MeteoReadings> MeteoTable; // station number -> readings
+typedef std::map<std::wstring, double> InstrumentTable;   // instrument name -> offset, radians
+typedef std::map<std::wstring, double> ConfigTable;       // configuration number -> offset
 
 // Converter getters return a new reference (empty when the host gave none); setters add their own
 // reference to the new converter before releasing the one they replace.
 class IParserStateContext
 {
 public:
-    virtual IGroundDataReceiver* GetReceiver() = 0;  // borrowed, no reference added
+    virtual IGroundDataReceiver* GetReceiver() = 0; // borrowed, no reference added
     virtual void MarkFormatRecognised() = 0;
     virtual void SetSeparator(wchar_t separator) = 0;
     virtual wchar_t GetSeparator() const = 0;
