@@ -1,7 +1,190 @@
 #include "parser/Lexer.h"
 
+#include "parser/ParserStateContext.h"
+
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
+#include <boost/token_functions.hpp>
+
+namespace
+{
+
+// The three quoting rules differ only in which characters separate, quote and escape. Each is a
+// tiny class with inline tests, so the scanner is instantiated once per rule and its inner loop
+// compares against constants (or the one separator read before the row) instead of searching sets.
+// When a character belongs to several roles, escape wins over separator and separator over quote.
+
+struct RowRule
+{
+    wchar_t separator;
+
+    static bool IsEscape(wchar_t c) { return c == L'\\'; }
+    bool IsSeparator(wchar_t c) const { return c == separator; }
+    static bool IsQuote(wchar_t c) { return c == L'\'' || c == L'"'; }
+};
+
+struct WordsRule
+{
+    static bool IsEscape(wchar_t c) { return c == L'\\'; }
+    static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
+    static bool IsQuote(wchar_t c) { return c == L'"'; }
+};
+
+struct HeaderKeywordRule
+{
+    static bool IsEscape(wchar_t) { return false; }
+    static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
+    static bool IsQuote(wchar_t c) { return c == L'\''; }
+};
+
+[[noreturn]] void ThrowEscapeError(const char* text)
+{
+    throw boost::escaped_list_error(text);
+}
+
+// Cuts [begin, end) into fields. sink.NewField() returns an empty string to fill; sink.EndField()
+// is told when that field is complete. An empty input gives no field at all; a separator at the
+// very end gives one more empty field. An unclosed quote runs to the end of the input.
+template <class Rule, class Sink>
+void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink& sink)
+{
+    if (begin == end)
+        return;
+
+    const wchar_t* p = begin;
+    std::wstring* field = &sink.NewField();
+    bool inQuotes = false;
+    while (p != end)
+    {
+        // Ordinary characters are appended as one run.
+        const wchar_t* run = p;
+        while (p != end && !rule.IsEscape(*p) && !rule.IsSeparator(*p) && !rule.IsQuote(*p))
+            ++p;
+        if (p != run)
+            field->append(run, p);
+        if (p == end)
+            break;
+
+        const wchar_t c = *p++;
+        if (rule.IsEscape(c))
+        {
+            if (p == end)
+                ThrowEscapeError("cannot end with escape");
+            const wchar_t next = *p++;
+            if (next == L'n')
+                field->push_back(L'\n');
+            else if (rule.IsQuote(next) || rule.IsSeparator(next) || rule.IsEscape(next))
+                field->push_back(next);
+            else
+                ThrowEscapeError("unknown escape sequence");
+        }
+        else if (rule.IsSeparator(c))
+        {
+            if (inQuotes)
+            {
+                field->push_back(c);
+            }
+            else
+            {
+                sink.EndField(*field);
+                field = &sink.NewField();
+            }
+        }
+        else
+        {
+            inQuotes = !inQuotes;
+        }
+    }
+    sink.EndField(*field);
+}
+
+void TrimBlanks(std::wstring& field)
+{
+    std::size_t last = field.size();
+    while (last > 0 && (field[last - 1] == L' ' || field[last - 1] == L'\t'))
+        --last;
+    std::size_t first = 0;
+    while (first < last && (field[first] == L' ' || field[first] == L'\t'))
+        ++first;
+    field.erase(last);
+    field.erase(0, first);
+}
+
+template <bool Trim> struct FieldListSink
+{
+    CFieldList& fields;
+
+    std::wstring& NewField() { return fields.AppendField(); }
+    void EndField(std::wstring& field)
+    {
+        if (Trim)
+            TrimBlanks(field);
+    }
+};
+
+struct VectorSink
+{
+    std::vector<std::wstring>& fields;
+
+    std::wstring& NewField()
+    {
+        fields.emplace_back();
+        return fields.back();
+    }
+    void EndField(std::wstring&) {}
+};
+
+// The end of the line once every terminator at its very end is removed.
+const wchar_t* StripTerminators(const std::wstring& line, wchar_t terminator)
+{
+    const wchar_t* begin = line.data();
+    const wchar_t* end = begin + line.size();
+    while (end != begin && end[-1] == terminator)
+        --end;
+    return end;
+}
+
+// A row abandoned on a bad escape delivers none of the fields scanned before the error.
+template <class Rule, class Sink>
+void ScanIntoList(const std::wstring& line, wchar_t terminator, const Rule& rule, Sink& sink,
+                  CFieldList& fields)
+{
+    fields.clear();
+    try
+    {
+        ScanFields(line.data(), StripTerminators(line, terminator), rule, sink);
+    }
+    catch (const boost::escaped_list_error&)
+    {
+        fields.clear();
+        throw;
+    }
+}
+
+} // namespace
+
+void SplitRow(const IParserStateContext& context, const std::wstring& line, CFieldList& fields)
+{
+    const RowRule rule{context.GetSeparator()};
+    FieldListSink<true> sink{fields};
+    ScanIntoList(line, context.GetTerminator(), rule, sink, fields);
+}
+
+void SplitWords(const IParserStateContext& context, const std::wstring& line, CFieldList& fields)
+{
+    const WordsRule rule;
+    FieldListSink<false> sink{fields};
+    ScanIntoList(line, context.GetTerminator(), rule, sink, fields);
+}
+
+std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line)
+{
+    std::vector<std::wstring> fields;
+    VectorSink sink{fields};
+    const HeaderKeywordRule rule;
+    ScanFields(line.data(), line.data() + line.size(), rule, sink);
+    return fields;
+}
 
 std::vector<std::wstring> SplitOnBlanks(const std::wstring& line)
 {

@@ -1,0 +1,311 @@
+#include "parser/Lexer.h"
+
+#include "parser/ParserStateContext.h"
+
+#include <boost/tokenizer.hpp>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// Only the separator and terminator matter to the lexer.
+class CLexerContext final : public IParserStateContext
+{
+public:
+    CLexerContext(wchar_t separator = L',', wchar_t terminator = L';')
+        : m_separator(separator), m_terminator(terminator)
+    {
+    }
+
+    IGroundDataReceiver* GetReceiver() override { return nullptr; }
+    void MarkFormatRecognised() override {}
+    void SetSeparator(wchar_t separator) override { m_separator = separator; }
+    wchar_t GetSeparator() const override { return m_separator; }
+    void SetTerminator(wchar_t terminator) override { m_terminator = terminator; }
+    wchar_t GetTerminator() const override { return m_terminator; }
+    Plugin::CRefPtr<Plugin::IAngleConverter> GetAngleConverter() const override { return {}; }
+    void SetAngleConverter(Plugin::IAngleConverter*) override {}
+    Plugin::CRefPtr<ILinearConverter> GetLinearConverter() const override { return {}; }
+    void SetLinearConverter(ILinearConverter*) override {}
+    Plugin::CRefPtr<ITemperatureConverter> GetTemperatureConverter() const override { return {}; }
+    void SetTemperatureConverter(ITemperatureConverter*) override {}
+    Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override { return {}; }
+    void SetPressureConverter(IPressureConverter*) override {}
+    boost::shared_ptr<IDateConverter> GetDateConverter() const override { return {}; }
+    void SetDateConverter(const boost::shared_ptr<IDateConverter>&) override {}
+    PointTable& GetPointTable() override { return m_points; }
+    MeteoTable& GetMeteoTable() override { return m_meteo; }
+    InstrumentTable& GetInstrumentTable() override { return m_instruments; }
+    ConfigTable& GetConfigTable() override { return m_configs; }
+
+private:
+    wchar_t m_separator;
+    wchar_t m_terminator;
+    PointTable m_points;
+    MeteoTable m_meteo;
+    InstrumentTable m_instruments;
+    ConfigTable m_configs;
+};
+
+typedef std::vector<std::wstring> Fields;
+
+Fields ToVector(const CFieldList& list)
+{
+    Fields fields;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        fields.push_back(list[i]);
+    return fields;
+}
+
+Fields Row(const std::wstring& line, wchar_t separator = L',', wchar_t terminator = L';')
+{
+    CLexerContext context(separator, terminator);
+    CFieldList list;
+    SplitRow(context, line, list);
+    return ToVector(list);
+}
+
+Fields Words(const std::wstring& line, wchar_t terminator = L';')
+{
+    CLexerContext context(L',', terminator);
+    CFieldList list;
+    SplitWords(context, line, list);
+    return ToVector(list);
+}
+
+struct SplitCase
+{
+    const wchar_t* line;
+    wchar_t separator;
+    wchar_t terminator;
+    Fields expected;
+};
+
+const SplitCase kRowCases[] = {
+    {L"1, North Point ,12.5;", L',', L';', {L"1", L"North Point", L"12.5"}},
+    {L"1,'A,B',2", L',', L';', {L"1", L"A,B", L"2"}},
+    {L"1,\"A,B\",2", L',', L';', {L"1", L"A,B", L"2"}},
+    {L"1,'A,B\",2", L',', L';', {L"1", L"A,B", L"2"}},
+    {L"Pt'A,5", L',', L';', {L"PtA,5"}},
+    {L"Pt\\'A,5", L',', L';', {L"Pt'A", L"5"}},
+    {L"x\\,y,z", L',', L';', {L"x,y", L"z"}},
+    {L"a\\\\b", L',', L';', {L"a\\b"}},
+    {L"a\\nb", L',', L';', {L"a\nb"}},
+    {L" \\n ,x", L',', L';', {L"\n", L"x"}},
+    {L"1,2,3,", L',', L';', {L"1", L"2", L"3", L""}},
+    {L"1,,3", L',', L';', {L"1", L"", L"3"}},
+    {L",", L',', L';', {L"", L""}},
+    {L";", L',', L';', {}},
+    {L";;;", L',', L';', {}},
+    {L"", L',', L';', {}},
+    {L"1,2;3", L',', L';', {L"1", L"2;3"}},
+    {L"1,2 ; ;", L',', L';', {L"1", L"2 ;"}},
+    {L"1,2,3;;", L',', L';', {L"1", L"2", L"3"}},
+    {L"' a '", L',', L';', {L"a"}},
+    {L"\t1\t,\t2\t", L',', L';', {L"1", L"2"}},
+    {L"'1,2;'", L',', L';', {L"1,2;"}},
+    {L"1;2;", L';', L';', {L"1", L"2"}},
+    {L"1  2", L' ', L';', {L"1", L"", L"2"}},
+    {L"1|2,3|", L'|', L';', {L"1", L"2,3", L""}},
+    {L"1,2#", L',', L'#', {L"1", L"2"}},
+    {L"1,2;", L',', L'#', {L"1", L"2;"}},
+};
+
+TEST(LexerSplitRow, CutsRowsIntoTrimmedFields)
+{
+    for (const SplitCase& c : kRowCases)
+        EXPECT_EQ(c.expected, Row(c.line, c.separator, c.terminator)) << "row: " << c.line;
+}
+
+const SplitCase kWordCases[] = {
+    {L"STN_NO=\"A B\" INST_HT=1.5;", L' ', L';', {L"STN_NO=A B", L"INST_HT=1.5"}},
+    {L"STN_NO=1  INST_HT=1.5", L' ', L';', {L"STN_NO=1", L"", L"INST_HT=1.5"}},
+    {L"STN_NO=1\tINST_HT=1.5", L' ', L';', {L"STN_NO=1", L"INST_HT=1.5"}},
+    {L"STN_NO='A B'", L' ', L';', {L"STN_NO='A", L"B'"}},
+    {L"a,b c", L' ', L';', {L"a,b", L"c"}},
+    {L"a\\ b", L' ', L';', {L"a b"}},
+    {L"a\\\"b", L' ', L';', {L"a\"b"}},
+    {L"a ", L' ', L';', {L"a", L""}},
+    {L"\" a \"", L' ', L';', {L" a "}},
+    {L"a;;", L' ', L';', {L"a"}},
+    {L"", L' ', L';', {}},
+};
+
+TEST(LexerSplitWords, CutsSetupLinesAtEveryBlank)
+{
+    for (const SplitCase& c : kWordCases)
+        EXPECT_EQ(c.expected, Words(c.line, c.terminator)) << "line: " << c.line;
+}
+
+struct EscapeErrorCase
+{
+    const wchar_t* line;
+    const char* message;
+};
+
+const EscapeErrorCase kEscapeErrors[] = {
+    {L"1,C:\\data,2", "unknown escape sequence"}, {L"1,a\\t", "unknown escape sequence"},
+    {L"'quoted \\x'", "unknown escape sequence"}, {L"1,2\\", "cannot end with escape"},
+    {L"1,2\\;", "cannot end with escape"},        {L"1,2\\;;;", "cannot end with escape"},
+};
+
+template <class Split> void ExpectEscapeErrors(Split split)
+{
+    for (const EscapeErrorCase& c : kEscapeErrors)
+    {
+        CLexerContext context;
+        CFieldList list;
+        list.AppendField() = L"stale";
+        try
+        {
+            split(context, c.line, list);
+            ADD_FAILURE() << "no error for: " << c.line;
+        }
+        catch (const boost::escaped_list_error& error)
+        {
+            EXPECT_STREQ(c.message, error.what()) << "line: " << c.line;
+        }
+        // The abandoned row delivers nothing, not even the fields before the bad escape.
+        EXPECT_EQ(0u, list.size()) << "line: " << c.line;
+    }
+}
+
+TEST(LexerSplitRow, RaisesEscapeErrors)
+{
+    ExpectEscapeErrors([](const IParserStateContext& context, const std::wstring& line,
+                          CFieldList& list) { SplitRow(context, line, list); });
+}
+
+TEST(LexerSplitWords, RaisesEscapeErrors)
+{
+    ExpectEscapeErrors([](const IParserStateContext& context, const std::wstring& line,
+                          CFieldList& list) { SplitWords(context, line, list); });
+}
+
+TEST(LexerSplitRow, ReusesTheFieldListFromRowToRow)
+{
+    CLexerContext context;
+    CFieldList list;
+    SplitRow(context, L"first long field,second long field,third", list);
+    ASSERT_EQ(3u, list.size());
+    SplitRow(context, L"x,y", list);
+    EXPECT_EQ((Fields{L"x", L"y"}), ToVector(list));
+    EXPECT_FALSE(list.Has(2));
+    EXPECT_TRUE(list.Has(1));
+    EXPECT_FALSE(list.Has(-1));
+    SplitRow(context, L"", list);
+    EXPECT_TRUE(list.empty());
+}
+
+struct KeywordCase
+{
+    const wchar_t* line;
+    Fields expected;
+};
+
+const KeywordCase kKeywordCases[] = {
+    {L"SEPARATOR ;", {L"SEPARATOR", L";"}},
+    {L"SEPARATOR\t;", {L"SEPARATOR", L";"}},
+    {L"SEPARATOR  ,", {L"SEPARATOR", L"", L","}},
+    {L"SEPARATOR ' '", {L"SEPARATOR", L" "}},
+    {L"SEPARATOR ''", {L"SEPARATOR", L""}},
+    {L"SEPARATOR '5'", {L"SEPARATOR", L"5"}},
+    {L"SEPARATOR 'a b", {L"SEPARATOR", L"a b"}},
+    {L"SEPARATOR \"a b\"", {L"SEPARATOR", L"\"a", L"b\""}},
+    {L"SEPARATOR \\", {L"SEPARATOR", L"\\"}},
+    {L"SEPARATOR \\n", {L"SEPARATOR", L"\\n"}},
+    {L"SEPARATOR , ;", {L"SEPARATOR", L",", L";"}},
+    {L"SEPARATOR", {L"SEPARATOR"}},
+    {L"SEPARATOR ;;", {L"SEPARATOR", L";;"}},
+    {L"", {}},
+};
+
+TEST(LexerHeaderKeywords, SplitsAtBlanksWithApostropheQuotesAndNoEscape)
+{
+    for (const KeywordCase& c : kKeywordCases)
+        EXPECT_EQ(c.expected, SplitHeaderKeywords(c.line)) << "line: " << c.line;
+}
+
+const KeywordCase kBlankCases[] = {
+    {L"ANGULAR DMS", {L"ANGULAR", L"DMS"}},
+    {L"ANGULAR  DMS", {L"ANGULAR", L"DMS"}},
+    {L"ANGULAR\tDMS", {L"ANGULAR", L"DMS"}},
+    {L"END  POINTS", {L"END", L"POINTS"}},
+    {L"END \t POINTS x", {L"END", L"POINTS", L"x"}},
+    {L"'A B'", {L"'A", L"B'"}},
+    {L"a\\ b", {L"a\\", L"b"}},
+    {L"", {L""}},
+};
+
+TEST(LexerSplitOnBlanks, MergesRunsOfBlanks)
+{
+    for (const KeywordCase& c : kBlankCases)
+        EXPECT_EQ(c.expected, SplitOnBlanks(c.line)) << "line: " << c.line;
+}
+
+// The field rules are those of Boost's escaped-list tokenizer; random rows over the characters
+// that matter are checked against it.
+Fields TokenizerRow(const std::wstring& line, wchar_t separator, wchar_t terminator)
+{
+    std::wstring stripped = line;
+    while (!stripped.empty() && stripped.back() == terminator)
+        stripped.pop_back();
+    typedef boost::escaped_list_separator<wchar_t> Separator;
+    typedef boost::tokenizer<Separator, std::wstring::const_iterator, std::wstring> Tokenizer;
+    Tokenizer tokens(stripped, Separator(L"\\", std::wstring(1, separator), L"'\""));
+    Fields fields;
+    for (const std::wstring& token : tokens)
+    {
+        std::size_t first = token.find_first_not_of(L" \t");
+        std::size_t last = token.find_last_not_of(L" \t");
+        fields.push_back(first == std::wstring::npos ? std::wstring()
+                                                     : token.substr(first, last - first + 1));
+    }
+    return fields;
+}
+
+TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
+{
+    const std::wstring alphabet = L"ab ,;'\"\\n\t|";
+    const wchar_t separators[] = {L',', L';', L'|', L' ', L'\''};
+    std::mt19937 random(20240601u);
+    std::uniform_int_distribution<std::size_t> length(0, 12);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    for (int i = 0; i < 20000; ++i)
+    {
+        std::wstring line;
+        for (std::size_t n = length(random); n > 0; --n)
+            line.push_back(alphabet[pick(random)]);
+        const wchar_t separator = separators[i % 5];
+
+        Fields expected;
+        std::string expectedError;
+        try
+        {
+            expected = TokenizerRow(line, separator, L';');
+        }
+        catch (const boost::escaped_list_error& error)
+        {
+            expectedError = error.what();
+        }
+
+        Fields actual;
+        std::string actualError;
+        try
+        {
+            actual = Row(line, separator, L';');
+        }
+        catch (const boost::escaped_list_error& error)
+        {
+            actualError = error.what();
+        }
+        ASSERT_EQ(expectedError, actualError) << "row: " << line;
+        ASSERT_EQ(expected, actual) << "row: " << line;
+    }
+}
+
+} // namespace
