@@ -31,6 +31,8 @@ class CCountingConverterBase
 public:
     CCountingConverterBase(Quantity quantity, std::int32_t code, double scale,
                            std::vector<std::string>& log);
+    // The factory owns its converters through this base.
+    virtual ~CCountingConverterBase() = default;
 
     Quantity GetQuantity() const { return m_quantity; }
     std::int32_t Code() const { return m_code; }
