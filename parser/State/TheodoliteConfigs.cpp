@@ -1,12 +1,14 @@
 #include "parser/State/TheodoliteConfigs.h"
 
+#include "parser/ParserStateContext.h"
 #include "parser/SectionGrammar.h"
 
 namespace State
 {
 
 CTheodoliteConfigs::CTheodoliteConfigs(std::vector<std::wstring> columns)
-    : CStateBaseWithParams(std::move(columns))
+    : CStateBaseWithParams(std::move(columns)), m_configColumn(FindColumn(L"CfgNo")),
+      m_instrumentColumn(FindColumn(L"InstrName"))
 {
 }
 
@@ -20,6 +22,20 @@ bool CTheodoliteConfigs::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Configs);
 }
 
-void CTheodoliteConfigs::HandleLine(const std::wstring&) {}
+void CTheodoliteConfigs::HandleLine(const std::wstring& line)
+{
+    if (m_configColumn < 0 || m_instrumentColumn < 0)
+        return;
+    SplitRow(*Context(), line, m_fields);
+    if (!m_fields.Has(m_configColumn) || !m_fields.Has(m_instrumentColumn))
+        return;
+    // Only instruments listed on earlier lines are known; a configuration of any other is left
+    // out for good, even if its instrument is listed later.
+    const InstrumentTable& instruments = Context()->GetInstrumentTable();
+    const auto instrument = instruments.find(m_fields[m_instrumentColumn]);
+    if (instrument == instruments.end())
+        return;
+    Context()->GetConfigTable().try_emplace(m_fields[m_configColumn], instrument->second);
+}
 
 } // namespace State

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
+
+#include <cstdint>
 
 namespace State
 {
 
-// CONFIGS inside THEODOLITE: the instrument of each configuration.
+// CONFIGS inside THEODOLITE: the instrument, and so the vertical-angle offset, of each
+// configuration.
 class CTheodoliteConfigs final : public CStateBaseWithParams
 {
 public:
@@ -14,6 +18,11 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+
+private:
+    const std::int32_t m_configColumn;
+    const std::int32_t m_instrumentColumn;
+    CFieldList m_fields;
 };
 
 } // namespace State
