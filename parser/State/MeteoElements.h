@@ -1,6 +1,9 @@
 #pragma once
 
+#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
+
+#include <cstdint>
 
 namespace State
 {
@@ -14,6 +17,12 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+
+private:
+    const std::int32_t m_stationColumn;
+    const std::int32_t m_temperatureColumn;
+    const std::int32_t m_pressureColumn;
+    CFieldList m_fields;
 };
 
 } // namespace State
