@@ -1,6 +1,7 @@
 #include "parser/State/TheodoliteSetup.h"
 
 #include "parser/SectionGrammar.h"
+#include "parser/State/ConvertField.h"
 
 namespace State
 {
@@ -15,6 +16,37 @@ bool CTheodoliteSetup::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Setup);
 }
 
-void CTheodoliteSetup::HandleLine(const std::wstring&) {}
+void CTheodoliteSetup::HandleLine(const std::wstring& line)
+{
+    SplitWords(*Context(), line, m_fields);
+    if (m_fields.size() != 2)
+        return;
+    const std::wstring& keyword = m_fields[0];
+    const std::wstring& value = m_fields[1];
+
+    if (keyword == L"STN_NO")
+    {
+        // A station the table does not know leaves the readings of an earlier STN_NO in force.
+        const MeteoTable& meteo = Context()->GetMeteoTable();
+        const auto station = meteo.find(value);
+        if (station != meteo.end())
+            m_readings = station->second;
+    }
+    else if (keyword == L"STN_ID")
+    {
+        IGroundDataReceiver* receiver = Context()->GetReceiver();
+        receiver->BeginStation(value.c_str());
+        if (m_readings.Temperature)
+            receiver->SetTemperature(*m_readings.Temperature);
+        if (m_readings.Pressure)
+            receiver->SetPressure(*m_readings.Pressure);
+    }
+    else if (keyword == L"INST_HT")
+    {
+        // Applies to whatever record the receiver opened last.
+        if (const auto height = ConvertField(Context()->GetLinearConverter(), value))
+            Context()->GetReceiver()->SetInstrumentHeight(*height);
+    }
+}
 
 } // namespace State

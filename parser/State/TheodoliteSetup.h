@@ -1,5 +1,7 @@
 #pragma once
 
+#include "parser/Lexer.h"
+#include "parser/ParserStateContext.h"
 #include "parser/State/StateBase.h"
 
 namespace State
@@ -12,6 +14,12 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+
+private:
+    // Readings of the station named by the last STN_NO line that the meteo table knew; both
+    // absent until then. STN_ID lines hand them to each station they open.
+    MeteoReadings m_readings;
+    CFieldList m_fields;
 };
 
 } // namespace State
