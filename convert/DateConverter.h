@@ -38,3 +38,17 @@ class CDateYMDConverter final : public CDateConverterBase
 public:
     bool Convert(const std::wstring& text, std::wstring& out) const override;
 };
+
+// Dates written as a Modified Julian Day number, the days since 1858-11-17, optionally with a
+// fraction of a day ("58849", "58849.75"), rewritten as the Gregorian date in eight digits
+// ("20200101"). Only a plain non-negative decimal number is read: digits, optionally a point and
+// at least one more digit; no sign, no blanks, no exponent. Days past 9999-12-31 do not fit
+// eight digits and are refused.
+class CDateMJDConverter final : public IDateConverter
+{
+public:
+    bool Convert(const std::wstring& text, std::wstring& out) const override;
+
+    // The last day that still has a four-digit year.
+    static constexpr long MaxDay = 2973483;
+};
