@@ -2,6 +2,8 @@
 
 #include "parser/State/StateBase.h"
 
+#include <boost/function.hpp>
+
 namespace State
 {
 
@@ -12,6 +14,14 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+
+private:
+    typedef boost::function<void(wchar_t)> CharSetter;
+
+    // A line "<keyword> <value>" (keyword matched case-insensitively, by its own length only)
+    // hands the value's character to the setter; any other line has no effect.
+    static void ApplyCharSetting(const std::wstring& line, const wchar_t* keyword,
+                                 const CharSetter& setter);
 };
 
 } // namespace State
