@@ -1,12 +1,29 @@
 #include "parser/State/DatabasePoints.h"
 
+#include "parser/ParserStateContext.h"
 #include "parser/SectionGrammar.h"
+#include "plugin/Messages.h"
+#include "resources/MessageIds.h"
 
 namespace State
 {
 
+namespace
+{
+
+// The classes a control point may have; any other text drops the row.
+bool IsKnownClass(const std::wstring& text)
+{
+    return text == L"FIX" || text == L"ADJ" || text == L"REF" || text == L"AVG";
+}
+
+} // namespace
+
 CDatabasePoints::CDatabasePoints(std::vector<std::wstring> columns)
-    : CStateBaseWithParams(std::move(columns))
+    : CStateBaseWithParams(std::move(columns)), m_pointNoColumn(FindColumn(L"PointNo")),
+      m_pointIdColumn(FindColumn(L"PointID")), m_northColumn(FindColumn(L"North")),
+      m_eastColumn(FindColumn(L"East")), m_elevationColumn(FindColumn(L"Elevation")),
+      m_codeColumn(FindColumn(L"Code")), m_classColumn(FindColumn(L"CLASS"))
 {
 }
 
@@ -25,6 +42,64 @@ bool CDatabasePoints::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Points);
 }
 
-void CDatabasePoints::HandleLine(const std::wstring&) {}
+void CDatabasePoints::HandleLine(const std::wstring& line)
+{
+    IParserStateContext& context = *Context();
+    IGroundDataReceiver* receiver = context.GetReceiver();
+
+    if (m_pointNoColumn < 0)
+    {
+        ReportMessage(receiver, MessageId::PointNumberMissing);
+        return;
+    }
+    if (m_pointIdColumn < 0)
+    {
+        ReportMessage(receiver, MessageId::PointNameMissing);
+        return;
+    }
+
+    SplitRow(context, line, m_fields);
+    if (!m_fields.Has(m_pointIdColumn))
+    {
+        ReportMessage(receiver, MessageId::PointNameMissing);
+        return;
+    }
+
+    bool hasClass = false;
+    bool dropped = false;
+    if (m_fields.Has(m_classColumn))
+    {
+        hasClass = IsKnownClass(m_fields[m_classColumn]);
+        dropped = !hasClass;
+    }
+
+    // The point table takes the first code given for a number, even from a row that is dropped.
+    static const std::wstring noCode;
+    const std::wstring& code = m_fields.Has(m_codeColumn) ? m_fields[m_codeColumn] : noCode;
+    if (m_fields.Has(m_codeColumn) && m_fields.Has(m_pointNoColumn))
+        context.GetPointTable().emplace(m_fields[m_pointNoColumn], code);
+
+    if (dropped || !receiver)
+        return;
+
+    receiver->BeginPoint(m_fields[m_pointIdColumn].c_str());
+    SendCoordinate(m_northColumn, &IGroundDataReceiver::SetNorth);
+    SendCoordinate(m_eastColumn, &IGroundDataReceiver::SetEast);
+    SendCoordinate(m_elevationColumn, &IGroundDataReceiver::SetElevation);
+    if (hasClass)
+        receiver->SetPointClass(1);
+    if (!code.empty())
+        receiver->SetCode(code.c_str());
+}
+
+void CDatabasePoints::SendCoordinate(std::int32_t column, void (IGroundDataReceiver::*set)(double))
+{
+    if (!m_fields.Has(column) || m_fields[column].empty())
+        return;
+    const Plugin::CRefPtr<ILinearConverter> converter = Context()->GetLinearConverter();
+    double value = 0.0;
+    if (converter && converter->Convert(m_fields[column].c_str(), &value))
+        (Context()->GetReceiver()->*set)(value);
+}
 
 } // namespace State

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
+#include "plugin/HostInterfaces.h"
+
+#include <cstdint>
 
 namespace State
 {
@@ -14,6 +18,22 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+
+private:
+    // Sends one coordinate through the linear converter when its field holds text that converts.
+    void SendCoordinate(std::int32_t column, void (IGroundDataReceiver::*set)(double));
+
+    // Column positions in the head's list, -1 when the head does not list the column.
+    const std::int32_t m_pointNoColumn;
+    const std::int32_t m_pointIdColumn;
+    const std::int32_t m_northColumn;
+    const std::int32_t m_eastColumn;
+    const std::int32_t m_elevationColumn;
+    const std::int32_t m_codeColumn;
+    const std::int32_t m_classColumn;
+
+    // Reused from row to row.
+    CFieldList m_fields;
 };
 
 } // namespace State
