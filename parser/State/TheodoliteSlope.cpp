@@ -1,12 +1,19 @@
 #include "parser/State/TheodoliteSlope.h"
 
+#include "convert/DateConverter.h"
+#include "parser/ParserStateContext.h"
 #include "parser/SectionGrammar.h"
+#include "parser/State/ConvertField.h"
 
 namespace State
 {
 
 CTheodoliteSlope::CTheodoliteSlope(std::vector<std::wstring> columns)
-    : CStateBaseWithParams(std::move(columns))
+    : CStateBaseWithParams(std::move(columns)), m_targetNoColumn(FindColumn(L"TgtNo")),
+      m_targetIdColumn(FindColumn(L"TgtID")), m_configColumn(FindColumn(L"CfgNo")),
+      m_horizontalColumn(FindColumn(L"Hz")), m_verticalColumn(FindColumn(L"Vz")),
+      m_distanceColumn(FindColumn(L"SDist")), m_reflectorColumn(FindColumn(L"RefHt")),
+      m_dateColumn(FindColumn(L"Date"))
 {
 }
 
@@ -20,6 +27,70 @@ bool CTheodoliteSlope::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Slope);
 }
 
-void CTheodoliteSlope::HandleLine(const std::wstring&) {}
+void CTheodoliteSlope::HandleLine(const std::wstring& line)
+{
+    if (m_targetNoColumn < 0 || m_targetIdColumn < 0)
+        return;
+    SplitRow(*Context(), line, m_fields);
+    if (!m_fields.Has(m_targetIdColumn))
+        return;
+
+    IGroundDataReceiver& receiver = *Context()->GetReceiver();
+    receiver.BeginTarget(m_fields[m_targetIdColumn].c_str());
+
+    if (m_fields.Has(m_targetNoColumn))
+    {
+        // Only points of POINTS sections read before this row are known.
+        const PointTable& points = Context()->GetPointTable();
+        const auto point = points.find(m_fields[m_targetNoColumn]);
+        if (point != points.end() && !point->second.empty())
+            receiver.SetCode(point->second.c_str());
+    }
+
+    // Empty fields are handed to the converters too; the host decides what they read.
+    if (m_fields.Has(m_horizontalColumn))
+        if (const auto angle =
+                ConvertField(Context()->GetAngleConverter(), m_fields[m_horizontalColumn]))
+            receiver.SetHorizontalAngle(*angle);
+    if (m_fields.Has(m_verticalColumn))
+        if (const auto angle =
+                ConvertField(Context()->GetAngleConverter(), m_fields[m_verticalColumn]))
+            receiver.SetVerticalAngle(*angle);
+    if (m_fields.Has(m_distanceColumn))
+        if (const auto distance =
+                ConvertField(Context()->GetLinearConverter(), m_fields[m_distanceColumn]))
+            receiver.SetSlopeDistance(*distance);
+    if (m_fields.Has(m_reflectorColumn))
+        if (const auto height =
+                ConvertField(Context()->GetLinearConverter(), m_fields[m_reflectorColumn]))
+            receiver.SetReflectorHeight(*height);
+
+    if (!m_dateSent && m_fields.Has(m_dateColumn))
+        SendDate(receiver);
+    if (!m_offsetSent && m_fields.Has(m_configColumn))
+        SendVerticalAngleOffset(receiver);
+}
+
+void CTheodoliteSlope::SendDate(IGroundDataReceiver& receiver)
+{
+    const boost::shared_ptr<IDateConverter> converter = Context()->GetDateConverter();
+    m_date.clear();
+    if (converter && converter->Convert(m_fields[m_dateColumn], m_date))
+    {
+        receiver.SetDate(m_date.c_str());
+        m_dateSent = true;
+    }
+}
+
+void CTheodoliteSlope::SendVerticalAngleOffset(IGroundDataReceiver& receiver)
+{
+    const ConfigTable& configs = Context()->GetConfigTable();
+    const auto config = configs.find(m_fields[m_configColumn]);
+    if (config != configs.end())
+    {
+        receiver.SetVerticalAngleOffset(config->second);
+        m_offsetSent = true;
+    }
+}
 
 } // namespace State

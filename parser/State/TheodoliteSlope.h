@@ -1,6 +1,12 @@
 #pragma once
 
+#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
+
+#include <cstdint>
+#include <string>
+
+class IGroundDataReceiver;
 
 namespace State
 {
@@ -14,6 +20,25 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+
+private:
+    void SendDate(IGroundDataReceiver& receiver);
+    void SendVerticalAngleOffset(IGroundDataReceiver& receiver);
+
+    const std::int32_t m_targetNoColumn;
+    const std::int32_t m_targetIdColumn;
+    const std::int32_t m_configColumn;
+    const std::int32_t m_horizontalColumn;
+    const std::int32_t m_verticalColumn;
+    const std::int32_t m_distanceColumn;
+    const std::int32_t m_reflectorColumn;
+    const std::int32_t m_dateColumn;
+    // The date and the offset go to the receiver once per section, on the first row that has a
+    // usable one.
+    bool m_dateSent = false;
+    bool m_offsetSent = false;
+    CFieldList m_fields;
+    std::wstring m_date;
 };
 
 } // namespace State
