@@ -1,0 +1,63 @@
+// What an import delivers, assembled from the receiver's builder-style calls. Texts are UTF-8;
+// values are in the receiver's units: radians, metres, degrees Celsius, hectopascals.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Host
+{
+
+// One point, station or observation. Every setter of the receiver has its field here, so a value
+// sent for a record of an unexpected kind is kept rather than lost; the outputs show the fields
+// that were set.
+struct CRecord
+{
+    std::string name;
+    std::optional<double> north;
+    std::optional<double> east;
+    std::optional<double> elevation;
+    std::optional<std::int32_t> pointClass;
+    std::optional<std::string> code;
+    std::optional<std::string> date;
+    std::optional<double> instrumentHeight;
+    std::optional<double> verticalAngleOffset;
+    std::optional<double> pressure;
+    std::optional<double> temperature;
+    std::optional<double> verticalAngle;
+    std::optional<double> horizontalAngle;
+    std::optional<double> reflectorHeight;
+    std::optional<double> slopeDistance;
+};
+
+// A station and the observations made from it, in the order they arrived.
+struct CStation
+{
+    CRecord station;
+    std::vector<CRecord> observations;
+};
+
+struct CMessage
+{
+    // The line counted from 1; empty for a message about the whole file.
+    std::optional<std::int32_t> line;
+    std::string text;
+    // Sent through ReportFileError: the file could not be opened or was not recognised.
+    bool fileError = false;
+};
+
+struct CFileRecords
+{
+    std::string path;
+    std::vector<CMessage> messages;
+    std::vector<CRecord> points;
+    std::vector<CStation> stations;
+    // Observations that came before the first station of the file.
+    std::vector<CRecord> observationsWithoutStation;
+
+    bool Imported() const;
+};
+
+} // namespace Host

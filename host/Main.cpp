@@ -1,0 +1,306 @@
+// orva-import: imports "*.idx" files through the ORVA plug-in and prints what it read.
+#include "host/ImportReceiver.h"
+#include "host/Output.h"
+#include "host/PluginLibrary.h"
+#include "host/ProgressBar.h"
+#include "host/UnitConverters.h"
+#include "host/Utf8.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <shellapi.h> // after windows.h, which it needs
+#else
+#include <unistd.h>
+#endif
+
+namespace
+{
+
+// Exit statuses.
+constexpr int AllImported = 0;
+constexpr int FileNotImported = 1;
+constexpr int UsageError = 2;
+constexpr int HostFailure = 3;
+
+constexpr const char* Program = "orva-import";
+
+struct COptions
+{
+    std::vector<std::string> files;
+    std::string plugin;
+    std::string format = "json";
+    std::string output;
+    std::optional<unsigned int> codePage;
+};
+
+bool StderrIsTerminal()
+{
+#if defined(_WIN32)
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// The command line as UTF-8, whatever the platform gives.
+std::vector<std::string> Arguments(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+#if defined(_WIN32)
+    (void)argc;
+    (void)argv;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide)
+    {
+        for (int i = 0; i < count; ++i)
+            arguments.push_back(Host::ToUtf8(wide[i]));
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    for (int i = 0; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+void PrepareStandardStreams()
+{
+#if defined(_WIN32)
+    // UTF-8 bytes exactly as written, without a CR put before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    if (_isatty(_fileno(stdout)) || _isatty(_fileno(stderr)))
+        SetConsoleOutputCP(CP_UTF8);
+#endif
+}
+
+int UsageFailure(const std::string& message)
+{
+    std::cerr << Program << ": " << message << "\nRun with --help for more information.\n";
+    return UsageError;
+}
+
+// Parses the command line; returns the exit status when the program is to end here.
+std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, COptions& options)
+{
+    CLI::App app("Imports survey files in the *.idx exchange format through the ORVA plug-in and "
+                 "prints their points, stations and observations.\n\nOutput: one JSON document "
+                 "on stdout, or with --format csv the files points.csv, stations.csv and "
+                 "observations.csv in the --output directory. Values are in radians, metres, "
+                 "degrees Celsius and hectopascals. Messages go to stderr as FILE:LINE: text.\n\n"
+                 "Exit status: 0 every file imported, 1 a file could not be opened or was not "
+                 "recognised, 2 usage error, 3 the plug-in could not be used or the output "
+                 "not written.",
+                 Program);
+    app.set_version_flag("--version", std::string(Program) + " " + ORVA_VERSION);
+    app.add_option("FILE", options.files, "The *.idx files to import")->required();
+    app.add_option("--plugin", options.plugin,
+                   std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
+                       " beside this program)")
+        ->type_name("PATH");
+    app.add_option("--format", options.format, "Output format (default: json)")
+        ->check(CLI::IsMember({"json", "csv"}).description(""))
+        ->type_name("json|csv");
+    app.add_option("--output", options.output, "Directory for the CSV files (--format csv)")
+        ->type_name("DIR");
+    app.add_option("--encoding", options.codePage,
+                   "Code page the files are written in, e.g. 1251 (default: 1252)")
+        ->check(CLI::Range(1u, 65535u).description(""))
+        ->type_name("CODEPAGE");
+
+    std::vector<char*> argv;
+    std::vector<std::string> copies(arguments);
+    for (std::string& argument : copies)
+        argv.push_back(argument.data());
+    try
+    {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    }
+    catch (const CLI::ParseError& error)
+    {
+        if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success))
+        {
+            app.exit(error);
+            return AllImported;
+        }
+        return UsageFailure(error.what());
+    }
+    if (options.format == "csv" && options.output.empty())
+        return UsageFailure("--format csv needs --output DIR");
+    if (options.format == "json" && !options.output.empty())
+        return UsageFailure("--output is for --format csv; JSON goes to stdout");
+    return std::nullopt;
+}
+
+// Prints messages as they arrive and draws the progress bar.
+class CConsoleEvents final : public Host::IImportEvents
+{
+public:
+    explicit CConsoleEvents(bool terminal) : m_progress(std::cerr, terminal) {}
+
+    void FileStarted(const Host::CFileRecords&) override { m_progress.Clear(); }
+
+    void MessageReported(const Host::CFileRecords& file, const Host::CMessage& message) override
+    {
+        m_progress.Clear();
+        std::cerr << file.path;
+        if (message.line)
+            std::cerr << ':' << *message.line;
+        std::cerr << ": " << message.text << '\n' << std::flush;
+    }
+
+    void ProgressChanged(const Host::CFileRecords& file, float percent) override
+    {
+        m_progress.Show(file.path, percent);
+    }
+
+    void Finish() { m_progress.Clear(); }
+
+private:
+    Host::CProgressBar m_progress;
+};
+
+bool WriteCsv(const std::vector<Host::CFileRecords>& files, const std::string& directory)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path root = fs::u8path(directory);
+    fs::create_directories(root, error);
+    if (error)
+    {
+        std::cerr << Program << ": cannot create " << directory << ": " << error.message() << '\n';
+        return false;
+    }
+    struct CTable
+    {
+        const char* name;
+        void (*write)(const std::vector<Host::CFileRecords>&, std::ostream&);
+    };
+    const CTable tables[] = {{"points.csv", Host::WritePointsCsv},
+                             {"stations.csv", Host::WriteStationsCsv},
+                             {"observations.csv", Host::WriteObservationsCsv}};
+    for (const CTable& table : tables)
+    {
+        std::ofstream out(root / table.name, std::ios::binary | std::ios::trunc);
+        if (out)
+            table.write(files, out);
+        out.close();
+        if (!out)
+        {
+            std::cerr << Program << ": cannot write " << (root / table.name).u8string() << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+int Run(const std::vector<std::string>& arguments)
+{
+    COptions options;
+    if (std::optional<int> status = ParseCommandLine(arguments, options))
+        return *status;
+
+    std::string pluginPath = options.plugin.empty()
+                                 ? Host::ExecutableDirectory() + Host::DefaultPluginName()
+                                 : options.plugin;
+    std::string error;
+    std::unique_ptr<Host::CPluginLibrary> library = Host::CPluginLibrary::Open(pluginPath, error);
+    if (!library)
+    {
+        std::cerr << Program << ": " << error << '\n';
+        return HostFailure;
+    }
+    if (options.codePage)
+    {
+        using Result = Host::CPluginLibrary::CodePageResult;
+        Result result = library->SelectCodePage(*options.codePage, error);
+        if (result != Result::Selected)
+        {
+            std::cerr << Program << ": --encoding: " << error << '\n';
+            return result == Result::UnknownCodePage ? UsageError : HostFailure;
+        }
+    }
+    Plugin::IGroundBasedMIP* plugin = library->CreatePlugin(error);
+    if (!plugin)
+    {
+        std::cerr << Program << ": " << pluginPath << ": " << error << '\n';
+        return HostFailure;
+    }
+    if (!Host::CheckIdentity(plugin, error))
+    {
+        plugin->Release();
+        std::cerr << Program << ": " << pluginPath << ": " << error << '\n';
+        return HostFailure;
+    }
+
+    std::vector<std::wstring> paths;
+    for (const std::string& file : options.files)
+        paths.push_back(Host::FromUtf8(file));
+    Host::CPathList list(std::move(paths));
+    Host::CUnitConverterFactory* factory = Host::CUnitConverterFactory::Create();
+    CConsoleEvents events(StderrIsTerminal());
+    Host::CImportReceiver receiver(factory, &events);
+    plugin->Import(&list, &receiver);
+    events.Finish();
+    plugin->Release();
+    factory->Release();
+
+    if (receiver.Failed())
+    {
+        std::cerr << Program << ": ran out of memory while recording the import\n";
+        return HostFailure;
+    }
+    if (options.format == "csv")
+    {
+        if (!WriteCsv(receiver.Files(), options.output))
+            return HostFailure;
+    }
+    else
+    {
+        std::cout << Host::ToJson(receiver.Files()) << std::flush;
+        if (!std::cout)
+        {
+            std::cerr << Program << ": cannot write the output\n";
+            return HostFailure;
+        }
+    }
+    for (const Host::CFileRecords& file : receiver.Files())
+        if (!file.Imported())
+            return FileNotImported;
+    return AllImported;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    PrepareStandardStreams();
+    try
+    {
+        return Run(Arguments(argc, argv));
+    }
+    catch (const std::exception& failure)
+    {
+        std::cerr << Program << ": " << failure.what() << '\n';
+    }
+    catch (...)
+    {
+        std::cerr << Program << ": unexpected failure\n";
+    }
+    return HostFailure;
+}

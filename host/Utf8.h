@@ -1,0 +1,20 @@
+// Conversion between the plug-in's wide strings and the UTF-8 this program reads and writes.
+// wchar_t holds UTF-16 on Windows and UTF-32 elsewhere; both are handled by the same code.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace Host
+{
+
+// A null text gives an empty string. Unpaired surrogates and values beyond U+10FFFF become
+// U+FFFD, so the result is always valid UTF-8.
+std::string ToUtf8(std::wstring_view text);
+std::string ToUtf8(const wchar_t* text);
+
+// Malformed, overlong or truncated sequences become U+FFFD, one for each byte that cannot start
+// or continue a sequence.
+std::wstring FromUtf8(std::string_view text);
+
+} // namespace Host

@@ -1,0 +1,115 @@
+#include "host/Utf8.h"
+#include "host/PluginLibrary.h"
+#include "host/ProgressBar.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace
+{
+
+std::wstring Units(std::initializer_list<std::uint32_t> units)
+{
+    std::wstring text;
+    for (std::uint32_t unit : units)
+        text += static_cast<wchar_t>(unit);
+    return text;
+}
+
+TEST(Utf8Test, WideTextBecomesUtf8)
+{
+    EXPECT_EQ("", Host::ToUtf8(static_cast<const wchar_t*>(nullptr)));
+    EXPECT_EQ("A\xC3\xA9\xD0\x96\xE2\x82\xAC", Host::ToUtf8(L"A\u00E9\u0416\u20AC"));
+    // U+1F600 is a surrogate pair where wchar_t has 16 bits and one unit where it has 32.
+    EXPECT_EQ("\xF0\x9F\x98\x80", Host::ToUtf8(L"\U0001F600"));
+}
+
+TEST(Utf8Test, UnpairedSurrogatesBecomeReplacementCharacters)
+{
+    EXPECT_EQ("\xEF\xBF\xBD"
+              "a",
+              Host::ToUtf8(Units({0xD800, 'a'})));
+    EXPECT_EQ("a\xEF\xBF\xBD", Host::ToUtf8(Units({'a', 0xDC00})));
+    EXPECT_EQ("\xEF\xBF\xBD", Host::ToUtf8(Units({0xD83D})));
+    if (sizeof(wchar_t) == 4)
+    {
+        EXPECT_EQ("\xEF\xBF\xBD", Host::ToUtf8(Units({0x110000})));
+    }
+}
+
+TEST(Utf8Test, Utf8BecomesWideText)
+{
+    EXPECT_EQ(L"A\u00E9\u0416\u20AC\U0001F600",
+              Host::FromUtf8("A\xC3\xA9\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80"));
+    const struct
+    {
+        const char* bytes;
+        const wchar_t* text;
+    } malformed[] = {
+        {"\xC0\xAF", L"\uFFFD\uFFFD"}, // overlong
+        {"\xE2\x82", L"\uFFFD\uFFFD"}, // cut short
+        {"\xE2\x82x", L"\uFFFD\uFFFDx"},
+        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"}, // a surrogate
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"\xFF", L"\uFFFD"},
+        {"\x80"
+         "a",
+         L"\uFFFDa"},
+    };
+    for (const auto& c : malformed)
+        EXPECT_EQ(std::wstring(c.text), Host::FromUtf8(c.bytes)) << Host::ToUtf8(c.text);
+}
+
+TEST(Utf8Test, RoundTripKeepsEveryCharacter)
+{
+    std::wstring all;
+    for (std::uint32_t c = 1; c < 0x11000; c += 7)
+        if (c < 0xD800 || c >= 0xE000)
+        {
+            if (sizeof(wchar_t) == 2 && c >= 0x10000)
+            {
+                all += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+                all += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            }
+            else
+                all += static_cast<wchar_t>(c);
+        }
+    EXPECT_EQ(all, Host::FromUtf8(Host::ToUtf8(all)));
+}
+
+TEST(CodePageTest, AnsiCodePagesMapToALocale)
+{
+    EXPECT_EQ(0x0419u, Host::LocaleForAnsiCodePage(1251));
+    EXPECT_EQ(0x0409u, Host::LocaleForAnsiCodePage(1252));
+    EXPECT_EQ(0x0405u, Host::LocaleForAnsiCodePage(1250));
+    EXPECT_EQ(0x0408u, Host::LocaleForAnsiCodePage(1253));
+    EXPECT_EQ(0x0411u, Host::LocaleForAnsiCodePage(932));
+    EXPECT_FALSE(Host::LocaleForAnsiCodePage(866)) << "an OEM code page is no locale's ANSI one";
+    EXPECT_FALSE(Host::LocaleForAnsiCodePage(65001));
+    EXPECT_FALSE(Host::LocaleForAnsiCodePage(0));
+}
+
+TEST(ProgressBarTest, DrawsOnlyWhenEnabledAndOnlyOnChange)
+{
+    std::ostringstream off;
+    Host::CProgressBar silent(off, false);
+    silent.Show("a.idx", 50.0f);
+    silent.Clear();
+    EXPECT_EQ("", off.str());
+
+    std::ostringstream on;
+    Host::CProgressBar bar(on, true);
+    bar.Show("a.idx", 50.0f);
+    const std::string half = "\ra.idx [###############...............] 50%";
+    EXPECT_EQ(half, on.str());
+    bar.Show("a.idx", 50.7f);
+    EXPECT_EQ(half, on.str()) << "the same whole percent is not drawn again";
+    bar.Show("a.idx", 100.0f);
+    bar.Clear();
+    EXPECT_EQ(half + "\ra.idx [##############################] 100%\r" +
+                  std::string(half.size(), ' ') + "\r",
+              on.str());
+}
+
+} // namespace
