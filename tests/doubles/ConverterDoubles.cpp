@@ -3,6 +3,7 @@
 #include "tests/doubles/WideText.h"
 
 #include <clocale>
+#include <cmath>
 #include <cwchar>
 
 namespace TestDoubles
@@ -41,12 +42,60 @@ bool CCountingConverterBase::CountDown()
     return --m_references == 0;
 }
 
+namespace
+{
+
+// Digits only, at least one; the number and the count of digits.
+bool ReadDigits(const wchar_t*& text, double& number, int& digits)
+{
+    number = 0.0;
+    digits = 0;
+    for (; *text >= L'0' && *text <= L'9'; ++text, ++digits)
+        number = number * 10 + (*text - L'0');
+    return digits > 0;
+}
+
+bool ReadDottedDmsText(const wchar_t* text, double& degrees)
+{
+    const bool negative = *text == L'-';
+    if (negative)
+        ++text;
+    double d = 0, m = 0, s = 0, fraction = 0;
+    int digits = 0;
+    if (!ReadDigits(text, d, digits) || *text++ != L'.' || !ReadDigits(text, m, digits) ||
+        *text++ != L'.' || !ReadDigits(text, s, digits))
+        return false;
+    if (*text == L'.')
+    {
+        ++text;
+        if (!ReadDigits(text, fraction, digits))
+            return false;
+        s += fraction / std::pow(10.0, digits);
+    }
+    if (*text != L'\0')
+        return false;
+    degrees = d + m / 60.0 + s / 3600.0;
+    if (negative)
+        degrees = -degrees;
+    return true;
+}
+
+} // namespace
+
 bool CCountingConverterBase::ConvertText(const wchar_t* text, double* value)
 {
     m_log.push_back(std::string(QuantityName(m_quantity)) + "#" + std::to_string(m_code) + "(" +
                     Utf8(text) + ")");
     if (!text || !*text)
         return false;
+    if (m_dottedDms)
+    {
+        double degrees = 0.0;
+        if (!ReadDottedDmsText(text, degrees))
+            return false;
+        *value = degrees * m_scale;
+        return true;
+    }
     wchar_t* end = nullptr;
     double number = std::wcstod(text, &end);
     if (end == text || *end != L'\0')
@@ -85,6 +134,11 @@ void CCountingConverterFactory::SetScale(Quantity quantity, std::int32_t code, d
     m_scales.push_back({{quantity, code}, scale});
 }
 
+void CCountingConverterFactory::SetDottedDms(Quantity quantity, std::int32_t code)
+{
+    m_dottedDms.insert({quantity, code});
+}
+
 double CCountingConverterFactory::ScaleOf(Quantity quantity, std::int32_t code) const
 {
     double scale = 1.0;
@@ -100,9 +154,10 @@ I* CCountingConverterFactory::Create(Quantity quantity, std::int32_t code, const
     m_calls.push_back(std::string(call) + "(" + std::to_string(code) + ")");
     if (m_missing.count({quantity, code}))
         return nullptr;
-    auto converter =
-        std::make_unique<CCountingConverter<I>>(quantity, code, ScaleOf(quantity, code),
-                                                m_conversions);
+    auto converter = std::make_unique<CCountingConverter<I>>(
+        quantity, code, ScaleOf(quantity, code), m_conversions);
+    if (m_dottedDms.count({quantity, code}))
+        converter->ReadDottedDms();
     I* result = converter.get();
     m_converters.push_back(std::move(converter));
     return result;

@@ -38,6 +38,8 @@ public:
     std::int32_t Code() const { return m_code; }
     std::int32_t References() const { return m_references; }
     bool OverReleased() const { return m_overReleased; }
+    // From now on the text is read as dotted degrees, minutes and seconds (see the factory).
+    void ReadDottedDms() { m_dottedDms = true; }
 
 protected:
     void CountUp() { ++m_references; }
@@ -51,6 +53,7 @@ private:
     std::vector<std::string>& m_log;
     std::int32_t m_references = 1; // handed out holding the caller's reference
     bool m_overReleased = false;
+    bool m_dottedDms = false;
 };
 
 template <class I> class CCountingConverter final : public I, public CCountingConverterBase
@@ -79,6 +82,10 @@ public:
     void SetMissing(Quantity quantity, std::int32_t code);
     // Converters made later for this quantity and code multiply what they read by scale.
     void SetScale(Quantity quantity, std::int32_t code, double scale);
+    // Converters made later for this quantity and code read dotted degrees-minutes-seconds texts,
+    // "123.45.30" or "123.45.30.15" (an optional "-" first), as d + m / 60.0 + s / 3600.0 times
+    // the scale, s being the seconds with their fraction; any other text fails.
+    void SetDottedDms(Quantity quantity, std::int32_t code);
 
     // Calls made on the factory, in order: "CreateLinearConverter(0)", "AddRef", "Release".
     const std::vector<std::string>& Calls() const { return m_calls; }
@@ -103,6 +110,7 @@ private:
     bool m_overReleased = false;
     std::set<std::pair<Quantity, std::int32_t>> m_missing;
     std::vector<std::pair<std::pair<Quantity, std::int32_t>, double>> m_scales;
+    std::set<std::pair<Quantity, std::int32_t>> m_dottedDms;
     std::vector<std::string> m_calls;
     std::vector<std::string> m_conversions;
     std::vector<std::unique_ptr<CCountingConverterBase>> m_converters;
