@@ -18,25 +18,26 @@ template <class T> void Put(Json& object, const char* key, const std::optional<T
         object[key] = *value;
 }
 
-// The fields of a record that were set, in the order of the receiver's slots, after its name.
+// The fields of a record that were set, after its name: a point's, then a station's, then an
+// observation's, in the order people read them.
 Json RecordJson(const CRecord& record, const char* nameKey)
 {
     Json object = Json::object();
     object[nameKey] = record.name;
+    Put(object, "code", record.code);
     Put(object, "north", record.north);
     Put(object, "east", record.east);
     Put(object, "elevation", record.elevation);
     Put(object, "class", record.pointClass);
-    Put(object, "code", record.code);
-    Put(object, "date", record.date);
     Put(object, "instrument_height", record.instrumentHeight);
-    Put(object, "vertical_angle_offset", record.verticalAngleOffset);
-    Put(object, "pressure", record.pressure);
     Put(object, "temperature", record.temperature);
-    Put(object, "vertical_angle", record.verticalAngle);
+    Put(object, "pressure", record.pressure);
     Put(object, "horizontal_angle", record.horizontalAngle);
-    Put(object, "reflector_height", record.reflectorHeight);
+    Put(object, "vertical_angle", record.verticalAngle);
     Put(object, "slope_distance", record.slopeDistance);
+    Put(object, "reflector_height", record.reflectorHeight);
+    Put(object, "date", record.date);
+    Put(object, "vertical_angle_offset", record.verticalAngleOffset);
     return object;
 }
 

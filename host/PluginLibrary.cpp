@@ -6,8 +6,9 @@
 #include <cstring>
 
 #if defined(_WIN32)
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h> // after windows.h, which it needs
 #else
 #include <dlfcn.h>
 #include <iconv.h>

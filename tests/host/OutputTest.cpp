@@ -73,10 +73,10 @@ TEST(OutputTest, JsonStatesUnitsAndKeepsFileOrder)
       "points": [
         {
           "name": "P\"1\"",
+          "code": "a,b",
           "north": 1000.5,
           "east": 0.1,
-          "class": 1,
-          "code": "a,b"
+          "class": 1
         },
         {
           "name": "P2",
@@ -92,11 +92,11 @@ TEST(OutputTest, JsonStatesUnitsAndKeepsFileOrder)
             {
               "target": "T1",
               "code": "line\nbreak",
-              "date": "20191225",
-              "vertical_angle_offset": 1.5707963267949,
-              "vertical_angle": 1.5,
               "horizontal_angle": 0.7853981633974483,
-              "reflector_height": 1.7
+              "vertical_angle": 1.5,
+              "reflector_height": 1.7,
+              "date": "20191225",
+              "vertical_angle_offset": 1.5707963267949
             }
           ]
         }

@@ -1,0 +1,77 @@
+# Runs orva-import once and checks its exit status and output.
+#   PROGRAM        the program; EMULATOR runs it when set (Wine for the Windows build)
+#   WORKDIR        directory to run in, so that the paths in the output are the relative ones given
+#   ARGS           the arguments, separated by "|"
+#   EXPECT_EXIT    the exit status
+#   STDOUT_GOLDEN  file that stdout must equal byte for byte
+#   STDOUT_REGEX   regular expression that stdout must match
+#   STDERR_GOLDEN  file that stderr must equal (under an emulator: contain, as the emulator may add
+#                  its own lines)
+#   STDERR_REGEX   regular expression that stderr must match
+#   CSV_GOLDEN     directory whose points.csv, stations.csv and observations.csv the output
+#                  directory (the value after --output) must equal
+cmake_minimum_required(VERSION 3.25)
+
+string(REPLACE "|" ";" arguments "${ARGS}")
+set(scratch "${CMAKE_CURRENT_BINARY_DIR}/${TEST_NAME}")
+file(REMOVE_RECURSE "${scratch}")
+file(MAKE_DIRECTORY "${scratch}")
+string(REPLACE "@SCRATCH@" "${scratch}" arguments "${arguments}")
+
+execute_process(
+    COMMAND ${EMULATOR} ${PROGRAM} ${arguments}
+    WORKING_DIRECTORY "${WORKDIR}"
+    RESULT_VARIABLE status
+    OUTPUT_FILE "${scratch}/stdout"
+    ERROR_FILE "${scratch}/stderr")
+
+set(failures "")
+file(READ "${scratch}/stdout" out)
+file(READ "${scratch}/stderr" err)
+
+if(NOT "${status}" STREQUAL "${EXPECT_EXIT}")
+    string(APPEND failures "exit status ${status}, expected ${EXPECT_EXIT}\n")
+endif()
+
+function(compare actual golden)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files "${actual}" "${golden}"
+                    RESULT_VARIABLE different)
+    if(different)
+        find_program(DIFF diff)
+        set(shown "")
+        if(DIFF)
+            execute_process(COMMAND ${DIFF} -u "${golden}" "${actual}" OUTPUT_VARIABLE shown)
+        endif()
+        set(failures "${failures}${actual} differs from ${golden}\n${shown}\n" PARENT_SCOPE)
+    endif()
+endfunction()
+
+if(DEFINED STDOUT_GOLDEN)
+    compare("${scratch}/stdout" "${STDOUT_GOLDEN}")
+endif()
+if(DEFINED STDOUT_REGEX AND NOT out MATCHES "${STDOUT_REGEX}")
+    string(APPEND failures "stdout does not match ${STDOUT_REGEX}:\n${out}\n")
+endif()
+if(DEFINED STDERR_GOLDEN)
+    if(EMULATOR)
+        file(READ "${STDERR_GOLDEN}" expected)
+        string(FIND "${err}" "${expected}" at)
+        if(at EQUAL -1)
+            string(APPEND failures "stderr does not contain\n${expected}\nit is\n${err}\n")
+        endif()
+    else()
+        compare("${scratch}/stderr" "${STDERR_GOLDEN}")
+    endif()
+endif()
+if(DEFINED STDERR_REGEX AND NOT err MATCHES "${STDERR_REGEX}")
+    string(APPEND failures "stderr does not match ${STDERR_REGEX}:\n${err}\n")
+endif()
+if(DEFINED CSV_GOLDEN)
+    foreach(table points stations observations)
+        compare("${scratch}/csv/${table}.csv" "${CSV_GOLDEN}/${table}.csv")
+    endforeach()
+endif()
+
+if(failures)
+    message(FATAL_ERROR "${failures}stderr was:\n${err}")
+endif()
