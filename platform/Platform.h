@@ -1,0 +1,46 @@
+// The operating-system services that the plug-in uses, behind one narrow interface. The Win32 and
+// the POSIX implementations give the same results for the same bytes.
+#pragma once
+
+#include "plugin/PluginConfig.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace Platform
+{
+
+enum class ReadStatus
+{
+    Read,       // every byte of the file is in the buffer
+    CannotOpen, // no such file, no access, not a regular file
+    ReadFailed  // opened, but reading stopped with an error or for want of memory
+};
+
+// Reads the whole file at a wide path into bytes, unchanged (no line-end translation). The file
+// is opened for reading only and shared with other readers and writers. Never throws; on failure
+// the content of bytes is unspecified.
+ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept;
+
+// Replaces text with the characters of bytes[0, size) in the calling thread's code page. Every
+// byte sequence decodes to something; throws only for want of memory or for a line longer than
+// the platform can convert in one piece.
+void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& text);
+
+// Makes codePage the one DecodeThreadCodePage uses on the calling thread. Returns false, leaving
+// the selection as it was, when the platform cannot decode that code page.
+bool SelectThreadCodePage(unsigned int codePage) noexcept;
+
+// The text of entry id of this module's own string table; false when the table has no such
+// entry. Never throws except for want of memory.
+bool LoadModuleString(std::int32_t id, std::wstring& text);
+
+// A new BSTR holding a copy of text, which the receiver frees; null for want of memory.
+BSTR AllocateString(const wchar_t* text) noexcept;
+// Frees a BSTR from AllocateString (what a host does with the strings it is given).
+void FreeString(BSTR text) noexcept;
+// The length prefix of a BSTR: the size of its characters in bytes, terminator excluded.
+std::uint32_t StringByteLength(BSTR text) noexcept;
+
+} // namespace Platform

@@ -1,0 +1,255 @@
+#include "platform/Platform.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iconv.h>
+
+namespace Platform
+{
+namespace
+{
+
+const wchar_t ReplacementCharacter = 0xFFFD;
+const unsigned int DefaultCodePage = 1252;
+
+// The C library's name for a Windows code page number, or null when there is none.
+const char* IconvName(unsigned int codePage, char (&buffer)[24])
+{
+    switch (codePage)
+    {
+    case 65001:
+        return "UTF-8";
+    case 20866:
+        return "KOI8-R";
+    case 21866:
+        return "KOI8-U";
+    case 54936:
+        return "GB18030";
+    case 51932:
+        return "EUC-JP";
+    case 51949:
+        return "EUC-KR";
+    case 10000:
+        return "MACINTOSH";
+    case 10007:
+        return "MAC-CYRILLIC";
+    case 28603:
+        return "ISO-8859-13";
+    case 28605:
+        return "ISO-8859-15";
+    case 437:
+    case 737:
+    case 775:
+    case 850:
+    case 852:
+    case 855:
+    case 857:
+    case 858:
+    case 860:
+    case 861:
+    case 862:
+    case 863:
+    case 864:
+    case 865:
+    case 866:
+    case 869:
+    case 874:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258:
+        std::snprintf(buffer, sizeof buffer, "CP%u", codePage);
+        return buffer;
+    default:
+        if (codePage >= 28591 && codePage <= 28599)
+        {
+            std::snprintf(buffer, sizeof buffer, "ISO-8859-%u", codePage - 28590);
+            return buffer;
+        }
+        return nullptr;
+    }
+}
+
+// Decodes one code page for one thread. A single-byte page is turned into a table once, so a
+// line costs one lookup a byte; other pages go through iconv line by line.
+class CCodePageDecoder
+{
+public:
+    CCodePageDecoder() = default;
+    ~CCodePageDecoder() { Close(); }
+    CCodePageDecoder(const CCodePageDecoder&) = delete;
+    CCodePageDecoder& operator=(const CCodePageDecoder&) = delete;
+
+    bool Open(unsigned int codePage)
+    {
+        char buffer[24];
+        const char* name = IconvName(codePage, buffer);
+        if (!name)
+            return false;
+        iconv_t converter = ::iconv_open("WCHAR_T", name);
+        if (converter == reinterpret_cast<iconv_t>(-1))
+            return false;
+        Close();
+        m_converter = converter;
+        m_codePage = codePage;
+        m_singleByte = BuildTable();
+        return true;
+    }
+
+    unsigned int CodePage() const { return m_codePage; }
+
+    void Decode(const char* bytes, std::size_t size, std::wstring& text)
+    {
+        if (m_singleByte)
+        {
+            text.resize(size);
+            for (std::size_t i = 0; i < size; ++i)
+                text[i] = m_table[static_cast<unsigned char>(bytes[i])];
+        }
+        else
+            DecodeMultiByte(bytes, size, text);
+    }
+
+private:
+    void Close()
+    {
+        if (m_converter != reinterpret_cast<iconv_t>(-1))
+            ::iconv_close(m_converter);
+        m_converter = reinterpret_cast<iconv_t>(-1);
+        m_codePage = 0;
+    }
+
+    void Reset() { ::iconv(m_converter, nullptr, nullptr, nullptr, nullptr); }
+
+    // True when every byte stands alone. A byte that the page leaves undefined decodes, as on
+    // Windows, to the character of the same number.
+    bool BuildTable()
+    {
+        for (unsigned int byte = 0; byte < 256; ++byte)
+        {
+            char in = static_cast<char>(byte);
+            char* input = &in;
+            std::size_t inputLeft = 1;
+            wchar_t out[4];
+            char* output = reinterpret_cast<char*>(out);
+            std::size_t outputLeft = sizeof out;
+            Reset();
+            const std::size_t result =
+                ::iconv(m_converter, &input, &inputLeft, &output, &outputLeft);
+            if (result == static_cast<std::size_t>(-1))
+            {
+                if (errno == EINVAL)
+                    return false; // the first byte of a longer sequence
+                m_table[byte] = static_cast<wchar_t>(byte);
+                continue;
+            }
+            // Some converters hold a character back until they know what follows.
+            ::iconv(m_converter, nullptr, nullptr, &output, &outputLeft);
+            const std::size_t produced = (sizeof out - outputLeft) / sizeof(wchar_t);
+            if (produced == 0)
+                return false;
+            m_table[byte] = out[0];
+        }
+        return true;
+    }
+
+    // A byte that does not begin a valid sequence gives one replacement character and decoding
+    // goes on after it; an incomplete sequence at the end gives one.
+    void DecodeMultiByte(const char* bytes, std::size_t size, std::wstring& text)
+    {
+        // No code page gives more characters than bytes; the margin covers a flush at the end.
+        text.resize(size + 4);
+        Reset();
+        char* input = const_cast<char*>(bytes);
+        std::size_t inputLeft = size;
+        std::size_t produced = 0;
+        for (bool flushed = false; !flushed;)
+        {
+            char* output = reinterpret_cast<char*>(&text[produced]);
+            std::size_t outputLeft = (text.size() - produced) * sizeof(wchar_t);
+            const bool flushing = inputLeft == 0;
+            const std::size_t result =
+                flushing ? ::iconv(m_converter, nullptr, nullptr, &output, &outputLeft)
+                         : ::iconv(m_converter, &input, &inputLeft, &output, &outputLeft);
+            const int error = errno;
+            produced = text.size() - outputLeft / sizeof(wchar_t);
+            if (result != static_cast<std::size_t>(-1))
+            {
+                flushed = flushing;
+                continue;
+            }
+            if (error == E2BIG)
+            {
+                text.resize(text.size() * 2);
+                continue;
+            }
+            if (flushing)
+                break;
+            if (produced == text.size())
+                text.resize(text.size() * 2);
+            text[produced++] = ReplacementCharacter;
+            if (error == EINVAL)
+                inputLeft = 0;
+            else
+            {
+                ++input;
+                --inputLeft;
+            }
+            Reset();
+        }
+        text.resize(produced);
+    }
+
+    iconv_t m_converter = reinterpret_cast<iconv_t>(-1);
+    unsigned int m_codePage = 0;
+    bool m_singleByte = false;
+    wchar_t m_table[256] = {};
+};
+
+// The selection belongs to the thread, as the ANSI code page of a Windows thread does; the
+// decoder is opened when the thread first decodes.
+thread_local unsigned int t_selectedCodePage = DefaultCodePage;
+thread_local CCodePageDecoder t_decoder;
+
+} // namespace
+
+void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& text)
+{
+    if (t_decoder.CodePage() != t_selectedCodePage && !t_decoder.Open(t_selectedCodePage))
+    {
+        // The C library cannot convert even the default page: bytes stand for themselves.
+        text.assign(bytes, bytes + size);
+        for (wchar_t& c : text)
+            c = static_cast<unsigned char>(c);
+        return;
+    }
+    t_decoder.Decode(bytes, size, text);
+}
+
+bool SelectThreadCodePage(unsigned int codePage) noexcept
+{
+    CCodePageDecoder probe;
+    if (!probe.Open(codePage))
+        return false;
+    t_selectedCodePage = codePage;
+    return true;
+}
+
+} // namespace Platform
+
+// Lets a host on this platform choose the code page that the calling thread's imports decode
+// from, as the thread's ANSI code page does on Windows. An unknown page changes nothing.
+ORVA_EXPORT void OrvaSetThreadCodePage(unsigned int codePage)
+{
+    Platform::SelectThreadCodePage(codePage);
+}

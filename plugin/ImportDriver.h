@@ -1,0 +1,124 @@
+// The body of the plug-in's Import: walks the host's file list, reads each file, and feeds its
+// lines one by one to a parser made for that file, telling the receiver which file and line are
+// being worked on and how far the work has come.
+#pragma once
+
+#include "platform/Platform.h"
+#include "plugin/HostInterfaces.h"
+#include "plugin/Messages.h"
+#include "resources/MessageIds.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+// A failure of one line: the driver reports the message of the id for the current line and goes
+// on with the next line. Thrown by value, caught by reference.
+class CParseException
+{
+public:
+    explicit CParseException(std::int32_t messageId) : m_messageId(messageId) {}
+
+    std::int32_t GetMessageId() const { return m_messageId; }
+
+private:
+    std::int32_t m_messageId;
+};
+
+// Imports every file of the list into the receiver, in list order. Both are borrowed for the call;
+// returns at once when either is null. Nothing thrown inside leaves it.
+void Import(IImportFileList* files, IGroundDataReceiver* receiver) noexcept;
+
+// One file, from BeginFile to the last message; an empty path is a file that cannot be opened.
+void ImportFile(const std::wstring& path, IGroundDataReceiver* receiver) noexcept;
+
+namespace Driver
+{
+
+// The lines of one file, held as the file's bytes and decoded one at a time as they are walked,
+// so a file costs its own size in memory rather than a wide string per line.
+class CFileLines
+{
+public:
+    Platform::ReadStatus Read(const std::wstring& path);
+
+    // Lines end at each LF; a last line without LF counts, a final LF starts no empty line.
+    std::size_t Count() const { return m_count; }
+
+    // Decodes the next line into text: the bytes before its LF, without a CR right before the
+    // LF, up to the first NUL byte, from the calling thread's code page. False after the last.
+    bool DecodeNext(std::wstring& text);
+
+private:
+    std::string m_bytes;
+    std::size_t m_count = 0;
+    std::size_t m_cursor = 0;
+};
+
+// Passes the text of id to the receiver's ReportFileError.
+void ReportFileMessage(IGroundDataReceiver* receiver, std::int32_t id) noexcept;
+
+// The steps of one file with any parser that is made from the receiver, takes lines with
+// ProcessLine and answers IsFormatRecognised, as CParser does. Receiver calls, in order:
+// BeginFile; for a file that cannot be read, message 101 and nothing else; otherwise the parser's
+// construction (where it asks for the converter factory), then per line SetCurrentLine, whatever
+// the parser sends, SetProgress; then SetProgress(100) and, when no known section was opened,
+// SetCurrentLine(-1) and message 106. A line that fails is reported for that line (a
+// CParseException with its own message, anything else with 107) and the next line goes on.
+template <class Parser>
+void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noexcept
+{
+    receiver->BeginFile(path.c_str());
+    try
+    {
+        CFileLines lines;
+        if (path.empty() || lines.Read(path) != Platform::ReadStatus::Read)
+        {
+            ReportFileMessage(receiver, MessageId::CannotOpenFile);
+            return;
+        }
+
+        Parser parser(receiver);
+        const std::size_t count = lines.Count();
+        std::wstring line;
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            const std::size_t lastIndex = std::numeric_limits<std::int32_t>::max();
+            receiver->SetCurrentLine(static_cast<std::int32_t>(i < lastIndex ? i : lastIndex));
+            try
+            {
+                if (!lines.DecodeNext(line))
+                    break;
+                parser.ProcessLine(line);
+            }
+            catch (const CParseException& failure)
+            {
+                ReportMessage(receiver, failure.GetMessageId());
+            }
+            catch (...)
+            {
+                // A bad escape in a row, a line too long for the memory left: the line is lost,
+                // the file is not.
+                ReportMessage(receiver, MessageId::CannotParseLine);
+            }
+            // 64-bit products: a file may have more lines than 100 * (i + 1) fits in 32 bits.
+            const auto done = static_cast<std::uint64_t>(100) * (i + 1);
+            receiver->SetProgress(static_cast<float>(done) / static_cast<float>(count));
+        }
+        receiver->SetProgress(100.0f);
+
+        if (!parser.IsFormatRecognised())
+        {
+            receiver->SetCurrentLine(-1);
+            ReportFileMessage(receiver, MessageId::UnknownFormat);
+        }
+    }
+    catch (...)
+    {
+        // Only memory can run out here, making the parser: the file is not imported.
+        ReportFileMessage(receiver, MessageId::CannotOpenFile);
+    }
+}
+
+} // namespace Driver

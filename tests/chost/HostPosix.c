@@ -1,0 +1,105 @@
+/* The integration host's system layer on POSIX systems. */
+#define _POSIX_C_SOURCE 200809L
+#define _DEFAULT_SOURCE
+
+#include "HostPlatform.h"
+
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+static void* g_library;
+static char g_directory[512];
+static char g_written[16][600];
+static int g_writtenCount;
+
+bool HostLoadLibrary(const char* path, char* error, size_t errorSize)
+{
+    g_library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!g_library)
+        snprintf(error, errorSize, "%s", dlerror());
+    return g_library != NULL;
+}
+
+void* HostFindSymbol(const char* name)
+{
+    void* symbol = dlsym(g_library, name);
+    return symbol;
+}
+
+void HostUnloadLibrary(void)
+{
+    if (g_library)
+        dlclose(g_library);
+    g_library = NULL;
+}
+
+/* The block starts at the 32-bit count before the first character. */
+void HostFreeString(OrvaBstr text)
+{
+    if (text)
+        free((char*)text - 4);
+}
+
+bool HostMakeDirectory(void)
+{
+    const char* base = getenv("TMPDIR");
+    if (!base || !*base)
+        base = "/tmp";
+    snprintf(g_directory, sizeof g_directory, "%s/orva-chost-XXXXXX", base);
+    return mkdtemp(g_directory) != NULL;
+}
+
+static bool Widen(const char* narrow, wchar_t* wide, size_t capacity)
+{
+    size_t length = mbstowcs(wide, narrow, capacity);
+    if (length == (size_t)-1 || length >= capacity)
+        return false;
+    return true;
+}
+
+bool HostFilePath(const char* name, wchar_t* path, size_t capacity)
+{
+    char narrow[600];
+    snprintf(narrow, sizeof narrow, "%s/%s", g_directory, name);
+    return Widen(narrow, path, capacity);
+}
+
+bool HostWriteFile(const char* name, const char* bytes, size_t size, wchar_t* path, size_t capacity)
+{
+    if (g_writtenCount == 16)
+        return false;
+    char* narrow = g_written[g_writtenCount];
+    snprintf(narrow, sizeof g_written[0], "%s/%s", g_directory, name);
+    FILE* file = fopen(narrow, "wb");
+    if (!file)
+        return false;
+    bool written = fwrite(bytes, 1, size, file) == size;
+    written = fclose(file) == 0 && written;
+    ++g_writtenCount;
+    return written && Widen(narrow, path, capacity);
+}
+
+void HostRemoveFiles(void)
+{
+    for (int i = 0; i < g_writtenCount; ++i)
+        remove(g_written[i]);
+    g_writtenCount = 0;
+    rmdir(g_directory);
+}
+
+bool HostSelectCyrillic(const char** how)
+{
+    OrvaSetThreadCodePageFunction select =
+        (OrvaSetThreadCodePageFunction)HostFindSymbol("OrvaSetThreadCodePage");
+    if (!select)
+    {
+        *how = "the library exports no OrvaSetThreadCodePage";
+        return false;
+    }
+    select(1251);
+    *how = "OrvaSetThreadCodePage(1251)";
+    return true;
+}

@@ -1,0 +1,299 @@
+// The import driver's file and line loop, with a scripted parser and with the real one.
+#include "plugin/ImportDriver.h"
+
+#include "platform/Platform.h"
+#include "tests/doubles/ConverterDoubles.h"
+#include "tests/doubles/FileList.h"
+#include "tests/doubles/RecordingReceiver.h"
+#include "tests/doubles/WideText.h"
+#include "tests/plugin/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+
+namespace
+{
+
+using PluginTests::CTestDirectory;
+using TestDoubles::CCountingConverterFactory;
+using TestDoubles::CFileList;
+using TestDoubles::CRecordingReceiver;
+using TestDoubles::Utf8;
+using Lines = std::vector<std::string>;
+
+const char* const CannotOpen = "ReportFileError(Не удается открыть файл)";
+const char* const UnknownFormat = "ReportFileError(Файл содержит данные в неизвестном формате)";
+
+// Stands in for the parser: keeps the lines it is given, asks for the factory as the parser
+// does, and fails on command. A line "recognised" marks the format recognised; "parse N" throws
+// CParseException(N); "runtime", "memory" and "integer" throw a standard error, bad_alloc and
+// an int; "construct" as the file's first line makes the constructor throw.
+class CScriptedParser
+{
+public:
+    static Lines s_lines;
+    static bool s_failConstruction;
+
+    explicit CScriptedParser(IGroundDataReceiver* receiver)
+    {
+        if (IUnitConverterFactory* factory = receiver->GetConverterFactory())
+            factory->Release();
+        if (s_failConstruction)
+            throw std::bad_alloc();
+    }
+
+    void ProcessLine(const std::wstring& line)
+    {
+        const std::string text = Utf8(line);
+        s_lines.push_back(text);
+        if (text == "recognised")
+            m_recognised = true;
+        else if (text.rfind("parse ", 0) == 0)
+            throw CParseException(std::stoi(text.substr(6)));
+        else if (text == "runtime")
+            throw std::runtime_error("bad line");
+        else if (text == "memory")
+            throw std::bad_alloc();
+        else if (text == "integer")
+            throw 42;
+    }
+
+    bool IsFormatRecognised() const { return m_recognised; }
+
+private:
+    bool m_recognised = false;
+};
+
+Lines CScriptedParser::s_lines;
+bool CScriptedParser::s_failConstruction = false;
+
+class ImportDriver : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CScriptedParser::s_lines.clear();
+        CScriptedParser::s_failConstruction = false;
+        Platform::SelectThreadCodePage(1252);
+    }
+
+    // The scripted parser's view of one file.
+    Lines Scripted(const std::string& bytes)
+    {
+        CScriptedParser::s_lines.clear();
+        const std::wstring path = m_files.Write("scripted.idx", bytes);
+        CRecordingReceiver receiver;
+        Driver::ImportFileWith<CScriptedParser>(path, &receiver);
+        m_calls = receiver.Calls();
+        return CScriptedParser::s_lines;
+    }
+
+    CTestDirectory m_files;
+    Lines m_calls;
+};
+
+TEST_F(ImportDriver, CutsLinesAtLineFeeds)
+{
+    struct Case
+    {
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\n", {"a"}},
+        {"a\nb", {"a", "b"}},
+        {"a\n\n", {"a", ""}},
+        {"\n", {""}},
+        {"\n\nb\n", {"", "", "b"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\r\n\r\n", {"a", ""}},
+        {"a\rb\n", {"a\rb"}}, // a CR alone is part of the line
+        {"a\r", {"a\r"}},     // no LF after it at the end either
+        {"a\r\r\n", {"a\r"}}, // only the CR right before the LF goes
+        {"a\n\r", {"a", "\r"}},
+        {std::string("ab\0cd\nef", 8), {"ab", "ef"}}, // cut at the first NUL
+        {std::string("\0\n\0", 3), {"", ""}},
+        {std::string("ab\0\r\n", 5), {"ab"}},
+        {"x\x1Ay\n", {"x\x1Ay"}}, // Ctrl-Z is an ordinary byte
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Scripted(c.bytes), c.lines) << "bytes: " << ::testing::PrintToString(c.bytes);
+}
+
+TEST_F(ImportDriver, AnnouncesEveryLineAndItsProgress)
+{
+    EXPECT_EQ(Scripted("one\nrecognised\nthree\n"), (Lines{"one", "recognised", "three"}));
+    const std::string file = "BeginFile(" + Utf8(m_files.Missing("scripted.idx")) + ")";
+    EXPECT_EQ(m_calls,
+              (Lines{file, "GetConverterFactory", "SetCurrentLine(0)", "SetProgress(33.333332)",
+                     "SetCurrentLine(1)", "SetProgress(66.666664)", "SetCurrentLine(2)",
+                     "SetProgress(100)", "SetProgress(100)"}));
+}
+
+TEST_F(ImportDriver, ReportsAnUnrecognisedFileAfterTheLastProgress)
+{
+    Scripted("one\n");
+    EXPECT_EQ(m_calls,
+              (Lines{m_calls.at(0), "GetConverterFactory", "SetCurrentLine(0)", "SetProgress(100)",
+                     "SetProgress(100)", "SetCurrentLine(-1)", UnknownFormat}));
+}
+
+TEST_F(ImportDriver, ReadsAnEmptyFileAsUnrecognised)
+{
+    Scripted("");
+    EXPECT_EQ(m_calls, (Lines{m_calls.at(0), "GetConverterFactory", "SetProgress(100)",
+                              "SetCurrentLine(-1)", UnknownFormat}));
+}
+
+TEST_F(ImportDriver, ReportsAFailingLineAndGoesOn)
+{
+    EXPECT_EQ(
+        Scripted("recognised\nparse 104\nruntime\nmemory\ninteger\nparse 999\nlast"),
+        (Lines{"recognised", "parse 104", "runtime", "memory", "integer", "parse 999", "last"}));
+    const std::string cannotParse = "ReportLineError(Не удается разобрать строку)";
+    EXPECT_EQ(
+        m_calls,
+        (Lines{m_calls.at(0), "GetConverterFactory", "SetCurrentLine(0)", "SetProgress(14.285714)",
+               "SetCurrentLine(1)", "ReportLineError(Не указан уникальный номер точки)",
+               "SetProgress(28.571428)", "SetCurrentLine(2)", cannotParse, "SetProgress(42.857143)",
+               "SetCurrentLine(3)", cannotParse, "SetProgress(57.142857)", "SetCurrentLine(4)",
+               cannotParse, "SetProgress(71.42857)",
+               // An id without a text still reaches the host, as an empty message.
+               "SetCurrentLine(5)", "ReportLineError()", "SetProgress(85.71429)",
+               "SetCurrentLine(6)", "SetProgress(100)", "SetProgress(100)"}));
+}
+
+TEST_F(ImportDriver, AbandonsAFileWhoseParserCannotBeMade)
+{
+    CScriptedParser::s_failConstruction = true;
+    EXPECT_TRUE(Scripted("recognised\n").empty());
+    EXPECT_EQ(m_calls, (Lines{m_calls.at(0), "GetConverterFactory", CannotOpen}));
+}
+
+TEST_F(ImportDriver, ReportsAFileThatCannotBeOpenedAndGoesOn)
+{
+    const std::wstring good = m_files.Write("good.idx", "recognised\n");
+    const std::wstring missing = m_files.Missing("missing.idx");
+    CFileList files({missing, std::nullopt, m_files.Path(), good});
+    CRecordingReceiver receiver;
+    files.Reset();
+    while (files.IsValid())
+    {
+        const wchar_t* path = files.GetPath();
+        Driver::ImportFileWith<CScriptedParser>(path ? path : L"", &receiver);
+        files.MoveNext();
+    }
+    EXPECT_EQ(receiver.Calls(),
+              (Lines{"BeginFile(" + Utf8(missing) + ")", CannotOpen, "BeginFile()", CannotOpen,
+                     "BeginFile(" + Utf8(m_files.Path()) + ")", CannotOpen,
+                     "BeginFile(" + Utf8(good) + ")", "GetConverterFactory", "SetCurrentLine(0)",
+                     "SetProgress(100)", "SetProgress(100)"}));
+}
+
+TEST_F(ImportDriver, DecodesLinesFromTheThreadCodePage)
+{
+    ASSERT_TRUE(Platform::SelectThreadCodePage(1251));
+    EXPECT_EQ(Scripted("\xCF\xF3\xED\xEA\xF2\n"), (Lines{"Пункт"}));
+    ASSERT_TRUE(Platform::SelectThreadCodePage(1252));
+    EXPECT_EQ(Scripted("\xCF\xF3\n"), (Lines{"Ïó"}));
+}
+
+// The whole import with the real parser.
+class Import : public ::testing::Test
+{
+protected:
+    void SetUp() override { Platform::SelectThreadCodePage(1252); }
+
+    Lines Run(std::vector<std::optional<std::wstring>> paths)
+    {
+        CFileList files(std::move(paths));
+        CRecordingReceiver receiver(&m_factory);
+        ::Import(&files, &receiver);
+        EXPECT_EQ(files.Resets(), 1);
+        EXPECT_EQ(m_factory.OutstandingReferences(), 0);
+        EXPECT_FALSE(m_factory.OverReleased());
+        return receiver.Calls();
+    }
+
+    // The records of one file, after its BeginFile.
+    Lines RunRecords(const std::string& bytes)
+    {
+        const std::wstring path = m_files.Write("records.idx", bytes);
+        CFileList files({path});
+        CRecordingReceiver receiver(&m_factory);
+        ::Import(&files, &receiver);
+        EXPECT_EQ(m_factory.OutstandingReferences(), 0);
+        Lines records = receiver.Records();
+        EXPECT_FALSE(records.empty());
+        if (records.empty())
+            return records;
+        EXPECT_EQ(records.front(), "BeginFile(" + Utf8(path) + ")");
+        return Lines(records.begin() + 1, records.end());
+    }
+
+    CTestDirectory m_files;
+    CCountingConverterFactory m_factory;
+};
+
+TEST_F(Import, GoesOnAfterAFileThatCannotBeOpened)
+{
+    const std::wstring missing = m_files.Missing("missing.idx");
+    const std::wstring good = m_files.Write("good.idx", "HEADER\nEND HEADER\n");
+    EXPECT_EQ(
+        Run({missing, good}),
+        (Lines{"BeginFile(" + Utf8(missing) + ")", CannotOpen, "BeginFile(" + Utf8(good) + ")",
+               "GetConverterFactory", "SetCurrentLine(0)", "SetProgress(50)", "SetCurrentLine(1)",
+               "SetProgress(100)", "SetProgress(100)"}));
+}
+
+TEST_F(Import, TakesANullPathForAFileThatCannotBeOpened)
+{
+    EXPECT_EQ(Run({std::nullopt}), (Lines{"BeginFile()", CannotOpen}));
+}
+
+TEST_F(Import, ReadsAnEmptyFileAsUnrecognised)
+{
+    const std::wstring empty = m_files.Write("empty.idx", "");
+    EXPECT_EQ(Run({empty}), (Lines{"BeginFile(" + Utf8(empty) + ")", "GetConverterFactory",
+                                   "SetProgress(100)", "SetCurrentLine(-1)", UnknownFormat}));
+}
+
+TEST_F(Import, ReportsAFileOfUnknownSections)
+{
+    const std::wstring unknown = m_files.Write("unknown.idx", "FOO\nEND FOO\nheader\n");
+    EXPECT_EQ(Run({unknown}),
+              (Lines{"BeginFile(" + Utf8(unknown) + ")", "GetConverterFactory", "SetCurrentLine(0)",
+                     "SetProgress(33.333332)", "SetCurrentLine(1)", "SetProgress(66.666664)",
+                     "SetCurrentLine(2)", "SetProgress(100)", "SetProgress(100)",
+                     "SetCurrentLine(-1)", UnknownFormat}));
+}
+
+TEST_F(Import, GoesOnAfterARowWithABadEscape)
+{
+    EXPECT_EQ(RunRecords("DATABASE\nPOINTS(PointNo,PointID)\n1,C:\\data\n2,P2\n"),
+              (Lines{"GetConverterFactory", "ReportLineError(Не удается разобрать строку)",
+                     "BeginPoint(P2)"}));
+}
+
+TEST_F(Import, ReadsTheLastLineWithoutLineFeedAndLinesCutAtNul)
+{
+    EXPECT_EQ(RunRecords(std::string("DATABASE\0x\r\nPOINTS(PointNo,PointID,North)\r\n"
+                                     "1,P1\0,5\r\n2,P2,7",
+                                     58)),
+              (Lines{"GetConverterFactory", "BeginPoint(P1)", "BeginPoint(P2)", "SetNorth(7)"}));
+}
+
+TEST_F(Import, DecodesCyrillicNamesFromCodePage1251)
+{
+    ASSERT_TRUE(Platform::SelectThreadCodePage(1251));
+    EXPECT_EQ(RunRecords("DATABASE\nPOINTS(PointNo,PointID,Code)\n1,\xCF\xF3\xED\xEA\xF2,"
+                         "\xE3\xF0\xE0\xED\xE8\xF2\n"),
+              (Lines{"GetConverterFactory", "BeginPoint(Пункт)", "SetCode(гранит)"}));
+    Platform::SelectThreadCodePage(1252);
+}
+
+} // namespace

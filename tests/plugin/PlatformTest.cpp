@@ -1,0 +1,213 @@
+// The platform layer: code pages, whole-file reading, the message table and host strings.
+#include "platform/Platform.h"
+#include "plugin/Messages.h"
+#include "resources/MessageIds.h"
+#include "tests/doubles/RecordingReceiver.h"
+#include "tests/doubles/WideText.h"
+#include "tests/plugin/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace
+{
+
+using TestDoubles::Utf8;
+
+std::string Decode(const std::string& bytes)
+{
+    std::wstring text = L"left over";
+    Platform::DecodeThreadCodePage(bytes.data(), bytes.size(), text);
+    return Utf8(text);
+}
+
+// Code points of a decoded text, so that control characters show in a failure.
+std::vector<unsigned long> CodePoints(const std::string& bytes)
+{
+    std::wstring text;
+    Platform::DecodeThreadCodePage(bytes.data(), bytes.size(), text);
+    return std::vector<unsigned long>(text.begin(), text.end());
+}
+
+class CodePage : public ::testing::Test
+{
+protected:
+    void TearDown() override { Platform::SelectThreadCodePage(1252); }
+
+    void Select(unsigned int codePage)
+    {
+        if (!Platform::SelectThreadCodePage(codePage))
+            GTEST_SKIP() << "code page " << codePage << " cannot be selected here";
+    }
+};
+
+TEST_F(CodePage, DecodesWindows1252WithItsUndefinedBytesAsThemselves)
+{
+    Select(1252);
+    EXPECT_EQ(Decode("caf\xE9 \x80 \x9F"), "café € Ÿ");
+    EXPECT_EQ(CodePoints("\x81\x8D\x8F\x90\x9D"),
+              (std::vector<unsigned long>{0x81, 0x8D, 0x8F, 0x90, 0x9D}));
+    EXPECT_EQ(Decode(""), "");
+}
+
+TEST_F(CodePage, DecodesEveryByteOfASingleBytePageToOneCharacter)
+{
+    for (unsigned int page : {1250u, 1251u, 1252u, 1253u, 1254u, 1257u})
+    {
+        if (!Platform::SelectThreadCodePage(page))
+            continue;
+        std::string all;
+        for (int byte = 1; byte < 256; ++byte)
+            all += static_cast<char>(byte);
+        const auto points = CodePoints(all);
+        ASSERT_EQ(points.size(), 255u) << page;
+        for (int byte = 1; byte < 128; ++byte)
+            EXPECT_EQ(points[byte - 1], static_cast<unsigned long>(byte)) << page;
+    }
+}
+
+TEST_F(CodePage, DecodesWindows1251Cyrillic)
+{
+    Select(1251);
+    EXPECT_EQ(Decode("\xCF\xF3\xED\xEA\xF2 \xB9"
+                     "5 \xC0\xFF"),
+              "Пункт №5 Ая");
+    EXPECT_EQ(CodePoints("\x98"), (std::vector<unsigned long>{0x98}));
+}
+
+TEST_F(CodePage, DecodesOemCyrillic866)
+{
+    Select(866);
+    EXPECT_EQ(Decode("\x8F\xE3\xAD\xAA\xE2"), "Пункт");
+}
+
+TEST_F(CodePage, DecodesUtf8AndReplacesWhatIsNotUtf8)
+{
+    Select(65001);
+    EXPECT_EQ(Decode("\xD0\x9F\xD1\x83 \xE2\x82\xAC \xF0\x9F\x98\x80"), "Пу € 😀");
+    EXPECT_EQ(Decode("a\xFF"
+                     "b"),
+              "a\xEF\xBF\xBD"
+              "b");
+    EXPECT_EQ(Decode("a\xE2\x82"), "a\xEF\xBF\xBD");
+}
+
+TEST_F(CodePage, KeepsTheSelectionWhenAPageIsUnknown)
+{
+    Select(1251);
+    EXPECT_FALSE(Platform::SelectThreadCodePage(12345));
+    EXPECT_FALSE(Platform::SelectThreadCodePage(0));
+    EXPECT_EQ(Decode("\xCF"), "П");
+}
+
+TEST_F(CodePage, BelongsToTheCallingThread)
+{
+    Select(1252);
+    std::string other;
+    bool selected = false;
+    std::thread worker(
+        [&]
+        {
+            selected = Platform::SelectThreadCodePage(1251);
+            other = Decode("\xCF");
+        });
+    worker.join();
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(other, "П");
+    EXPECT_EQ(Decode("\xCF"), "Ï");
+}
+
+TEST(ReadWholeFile, GivesTheBytesUnchanged)
+{
+    PluginTests::CTestDirectory files;
+    const std::string bytes("a\r\nb\rc\0d\x1A\xFF\n", 12);
+    std::string read = "left over";
+    EXPECT_EQ(Platform::ReadWholeFile(files.Write("bytes.idx", bytes).c_str(), read),
+              Platform::ReadStatus::Read);
+    EXPECT_EQ(read, bytes);
+    EXPECT_EQ(Platform::ReadWholeFile(files.Write("empty.idx", "").c_str(), read),
+              Platform::ReadStatus::Read);
+    EXPECT_EQ(read, "");
+
+    std::string large(300 * 1024 + 7, 'x');
+    large[150000] = '\n';
+    EXPECT_EQ(Platform::ReadWholeFile(files.Write("large.idx", large).c_str(), read),
+              Platform::ReadStatus::Read);
+    EXPECT_EQ(read, large);
+}
+
+TEST(ReadWholeFile, CannotOpenWhatIsNotAFile)
+{
+    PluginTests::CTestDirectory files;
+    std::string read;
+    EXPECT_EQ(Platform::ReadWholeFile(files.Missing("missing.idx").c_str(), read),
+              Platform::ReadStatus::CannotOpen);
+    EXPECT_EQ(Platform::ReadWholeFile(files.Path().c_str(), read),
+              Platform::ReadStatus::CannotOpen);
+    EXPECT_EQ(Platform::ReadWholeFile(L"", read), Platform::ReadStatus::CannotOpen);
+    EXPECT_EQ(Platform::ReadWholeFile(nullptr, read), Platform::ReadStatus::CannotOpen);
+}
+
+TEST(ReadWholeFile, OpensAPathWithCyrillicCharacters)
+{
+    PluginTests::CTestDirectory files;
+    const std::string name = "/\xD0\x9F\xD1\x83\xD0\xBD\xD0\xBA\xD1\x82.idx";
+    std::ofstream(std::filesystem::u8path(Utf8(files.Path()) + name), std::ios::binary) << "x";
+    const std::wstring path = files.Path() + L"/\u041F\u0443\u043D\u043A\u0442.idx";
+    std::string read;
+    EXPECT_EQ(Platform::ReadWholeFile(path.c_str(), read), Platform::ReadStatus::Read);
+    EXPECT_EQ(read, "x");
+}
+
+TEST(MessageTable, HoldsTheTextOfEveryId)
+{
+    const struct
+    {
+        std::int32_t id;
+        const char* text;
+    } entries[] = {
+        {MessageId::CannotOpenFile, "Не удается открыть файл"},
+        {MessageId::PointNumberMissing, "Не указан уникальный номер точки"},
+        {MessageId::PointNameMissing, "Не указано имя точки"},
+        {MessageId::UnknownFormat, "Файл содержит данные в неизвестном формате"},
+        {MessageId::CannotParseLine, "Не удается разобрать строку"},
+    };
+    for (const auto& entry : entries)
+        EXPECT_EQ(Utf8(LoadMessageText(entry.id)), entry.text) << entry.id;
+}
+
+TEST(MessageTable, GivesAnEmptyTextForAMissingEntry)
+{
+    for (std::int32_t id : {0, 100, 102, 103, 108, 111, 112, 1000, -1, -101, INT32_MAX})
+        EXPECT_EQ(LoadMessageText(id), L"") << id;
+}
+
+TEST(MessageTable, ReportsForTheCurrentLine)
+{
+    TestDoubles::CRecordingReceiver receiver;
+    ReportMessage(&receiver, MessageId::PointNameMissing);
+    ReportMessage(&receiver, 102);
+    ReportMessage(nullptr, MessageId::PointNameMissing);
+    EXPECT_EQ(receiver.Calls(), (std::vector<std::string>{"ReportLineError(Не указано имя точки)",
+                                                          "ReportLineError()"}));
+}
+
+TEST(HostString, HasTheLengthPrefixAndTheTerminator)
+{
+    BSTR text = Platform::AllocateString(L"*.idx");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(Platform::StringByteLength(text), 5 * sizeof(wchar_t));
+    EXPECT_EQ(text[5], L'\0');
+    EXPECT_EQ(Utf8(text), "*.idx");
+    Platform::FreeString(text);
+
+    BSTR empty = Platform::AllocateString(L"");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(Platform::StringByteLength(empty), 0u);
+    EXPECT_EQ(empty[0], L'\0');
+    Platform::FreeString(empty);
+    EXPECT_EQ(Platform::AllocateString(nullptr), nullptr);
+}
+
+} // namespace
