@@ -205,6 +205,19 @@ TEST_F(SlopeTest, LookupsFindOnlyWhatEarlierLinesStored)
                                    "SetVerticalAngleOffset(1.5707963267949)"}));
 }
 
+TEST_F(SlopeTest, PointCodesComeFromPointsSectionsReadBefore)
+{
+    const std::vector<std::wstring> points =
+        Section(L"DATABASE", L"POINTS(PointNo,PointID,Code)", {L"3,PP3,FENCE", L"4,PP4,"});
+    FeedSlope(L"SLOPE(TgtNo,TgtID)", {L"3,PP3"});
+    Feed(points);
+    FeedSlope(L"SLOPE(TgtNo,TgtID)", {L"3,PP3", L"4,PP4"});
+
+    EXPECT_EQ(Records(),
+              (Expected{"BeginTarget(PP3)", "BeginPoint(PP3)", "SetCode(FENCE)", "BeginPoint(PP4)",
+                        "BeginTarget(PP3)", "SetCode(FENCE)", "BeginTarget(PP4)"}));
+}
+
 TEST_F(SlopeTest, PointTableIsReadAtEachRow)
 {
     Feed({L"THEODOLITE", kHead, L"3,PP3"});
