@@ -247,19 +247,33 @@ TEST(LexerSplitOnBlanks, MergesRunsOfBlanks)
         EXPECT_EQ(c.expected, SplitOnBlanks(c.line)) << "line: " << c.line;
 }
 
-// The field rules are those of Boost's escaped-list tokenizer; random rows over the characters
+// The field rules are those of Boost's escaped-list tokenizer; random lines over the characters
 // that matter are checked against it.
-Fields TokenizerRow(const std::wstring& line, wchar_t separator, wchar_t terminator)
+struct TokenizerRule
 {
-    std::wstring stripped = line;
-    while (!stripped.empty() && stripped.back() == terminator)
-        stripped.pop_back();
+    std::wstring escape;
+    std::wstring separators;
+    std::wstring quotes;
+    bool stripTerminator;
+    bool trim;
+};
+
+Fields TokenizerSplit(const std::wstring& line, const TokenizerRule& rule)
+{
+    std::wstring input = line;
+    while (rule.stripTerminator && !input.empty() && input.back() == L';')
+        input.pop_back();
     typedef boost::escaped_list_separator<wchar_t> Separator;
     typedef boost::tokenizer<Separator, std::wstring::const_iterator, std::wstring> Tokenizer;
-    Tokenizer tokens(stripped, Separator(L"\\", std::wstring(1, separator), L"'\""));
+    Tokenizer tokens(input, Separator(rule.escape, rule.separators, rule.quotes));
     Fields fields;
     for (const std::wstring& token : tokens)
     {
+        if (!rule.trim)
+        {
+            fields.push_back(token);
+            continue;
+        }
         std::size_t first = token.find_first_not_of(L" \t");
         std::size_t last = token.find_last_not_of(L" \t");
         fields.push_back(first == std::wstring::npos ? std::wstring()
@@ -268,25 +282,24 @@ Fields TokenizerRow(const std::wstring& line, wchar_t separator, wchar_t termina
     return fields;
 }
 
-TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
+template <class Split>
+void CompareWithTokenizer(const TokenizerRule& rule, Split split, unsigned seed)
 {
     const std::wstring alphabet = L"ab ,;'\"\\n\t|";
-    const wchar_t separators[] = {L',', L';', L'|', L' ', L'\''};
-    std::mt19937 random(20240601u);
+    std::mt19937 random(seed);
     std::uniform_int_distribution<std::size_t> length(0, 12);
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 4000; ++i)
     {
         std::wstring line;
         for (std::size_t n = length(random); n > 0; --n)
             line.push_back(alphabet[pick(random)]);
-        const wchar_t separator = separators[i % 5];
 
         Fields expected;
         std::string expectedError;
         try
         {
-            expected = TokenizerRow(line, separator, L';');
+            expected = TokenizerSplit(line, rule);
         }
         catch (const boost::escaped_list_error& error)
         {
@@ -297,15 +310,38 @@ TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
         std::string actualError;
         try
         {
-            actual = Row(line, separator, L';');
+            actual = split(line);
         }
         catch (const boost::escaped_list_error& error)
         {
             actualError = error.what();
         }
-        ASSERT_EQ(expectedError, actualError) << "row: " << line;
-        ASSERT_EQ(expected, actual) << "row: " << line;
+        ASSERT_EQ(expectedError, actualError) << "line: " << line;
+        ASSERT_EQ(expected, actual) << "line: " << line;
     }
+}
+
+TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
+{
+    for (const wchar_t separator : {L',', L';', L'|', L' ', L'\''})
+        CompareWithTokenizer(
+            {L"\\", std::wstring(1, separator), L"'\"", true, true},
+            [separator](const std::wstring& line) { return Row(line, separator, L';'); },
+            20240601u + separator);
+}
+
+TEST(LexerSplitWords, AgreesWithTheEscapedListTokenizer)
+{
+    CompareWithTokenizer(
+        {L"\\", L" \t", L"\"", true, false}, [](const std::wstring& line) { return Words(line); },
+        7u);
+}
+
+TEST(LexerHeaderKeywords, AgreesWithTheEscapedListTokenizer)
+{
+    CompareWithTokenizer(
+        {L"", L" \t", L"'", false, false},
+        [](const std::wstring& line) { return SplitHeaderKeywords(line); }, 11u);
 }
 
 } // namespace
