@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-ORVA_EXPORT Plugin::IGroundBasedMIP* CreatePlugin(void);
+extern "C" Plugin::IGroundBasedMIP* CreatePlugin(void);
 
 namespace
 {
