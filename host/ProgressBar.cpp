@@ -23,9 +23,16 @@ void CProgressBar::Show(const std::string& label, float percent)
     int whole = static_cast<int>(std::floor(percent));
     if (whole == m_shownPercent && label == m_shownLabel)
         return;
-    // A long path is shortened from the front: its end names the file.
-    std::string shown =
-        label.size() > LabelWidth ? "..." + label.substr(label.size() - LabelWidth + 3) : label;
+    // A long path is shortened from the front, its end naming the file; the cut is moved past
+    // any UTF-8 continuation bytes so that no character is split.
+    std::string shown = label;
+    if (label.size() > LabelWidth)
+    {
+        std::size_t cut = label.size() - (LabelWidth - 3);
+        while (cut < label.size() && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80)
+            ++cut;
+        shown = "..." + label.substr(cut);
+    }
     int filled = whole * BarWidth / 100;
     std::string line = "\r" + shown + " [" + std::string(filled, '#') +
                        std::string(BarWidth - filled, '.') + "] " + std::to_string(whole) + "%";

@@ -112,4 +112,22 @@ TEST(ProgressBarTest, DrawsOnlyWhenEnabledAndOnlyOnChange)
               on.str());
 }
 
+TEST(ProgressBarTest, ShortensLongPathsWithoutSplittingCharacters)
+{
+    std::ostringstream out;
+    Host::CProgressBar bar(out, true);
+    // 30 two-byte letters, then the file name: the cut falls inside a letter.
+    std::string path;
+    for (int i = 0; i < 30; ++i)
+        path += "\xD0\x96";
+    path += "/f.idx";
+    bar.Show(path, 0.0f);
+    const std::string drawn = out.str();
+    ASSERT_EQ(0u, drawn.find("\r..."));
+    std::size_t start = 4;
+    EXPECT_NE(0x80, static_cast<unsigned char>(drawn[start]) & 0xC0) << "starts inside a letter";
+    EXPECT_NE(std::string::npos, drawn.find("/f.idx ["));
+    EXPECT_LE(drawn.find(" ["), 4 + 40u);
+}
+
 } // namespace
