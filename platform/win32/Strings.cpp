@@ -1,7 +1,8 @@
 #include "platform/Platform.h"
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 namespace Platform
 {

@@ -675,8 +675,9 @@ static const ImportCase g_cases[] = {
      BYTES("DATABASE\r\nPOINTS(PointNo,PointID,North,East)\r\n1,P1,10.5,20\r\nEND POINTS\r\n"
            "END DATABASE\r\n"),
      true, false, "GetConverterFactory\nBeginPoint(P1)\nSetNorth(10.5)\nSetEast(20)\n"},
-    {"nul.idx", BYTES("DATABASE\0 trailing\nPOINTS(PointNo,PointID,North)\n1,P1\0,5\n2,P2,7\0.5\n"),
-     true, false, "GetConverterFactory\nBeginPoint(P1)\nBeginPoint(P2)\nSetNorth(7)\n"},
+    {"nulbyte.idx",
+     BYTES("DATABASE\0 trailing\nPOINTS(PointNo,PointID,North)\n1,P1\0,5\n2,P2,7\0.5\n"), true,
+     false, "GetConverterFactory\nBeginPoint(P1)\nBeginPoint(P2)\nSetNorth(7)\n"},
     {"nolf.idx", BYTES("DATABASE\nPOINTS(PointNo,PointID)\n1,LAST"), false, true,
      "GetConverterFactory\nSetCurrentLine(0)\nSetProgress(33.333332)\nSetCurrentLine(1)\n"
      "SetProgress(66.666664)\nSetCurrentLine(2)\nBeginPoint(LAST)\nSetProgress(100)\n"

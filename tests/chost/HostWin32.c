@@ -5,8 +5,9 @@
 
 #include "HostPlatform.h"
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <stdio.h>
 #include <string.h>
