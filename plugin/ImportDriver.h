@@ -81,10 +81,11 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
 
         Parser parser(receiver);
         const std::size_t count = lines.Count();
+        // A file of more lines than an int counts has its last ones announced as the last index.
+        const std::size_t lastIndex = std::numeric_limits<std::int32_t>::max();
         std::wstring line;
         for (std::size_t i = 0; i < count; ++i)
         {
-            const std::size_t lastIndex = std::numeric_limits<std::int32_t>::max();
             receiver->SetCurrentLine(static_cast<std::int32_t>(i < lastIndex ? i : lastIndex));
             try
             {

@@ -237,6 +237,7 @@ protected:
 
     CTestDirectory m_files;
     CCountingConverterFactory m_factory;
+    std::string m_bytes;
 };
 
 TEST_F(Import, GoesOnAfterAFileThatCannotBeOpened)
@@ -253,6 +254,17 @@ TEST_F(Import, GoesOnAfterAFileThatCannotBeOpened)
 TEST_F(Import, TakesANullPathForAFileThatCannotBeOpened)
 {
     EXPECT_EQ(Run({std::nullopt}), (Lines{"BeginFile()", CannotOpen}));
+}
+
+TEST_F(Import, AbandonsAFileThatFailsWhileItIsRead)
+{
+    if (Platform::ReadWholeFile(L"/proc/self/mem", m_bytes) != Platform::ReadStatus::ReadFailed)
+        GTEST_SKIP() << "no file here fails after it was opened";
+    const std::wstring good = m_files.Write("good.idx", "");
+    const Lines calls = Run({std::wstring(L"/proc/self/mem"), good});
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(Lines(calls.begin(), calls.begin() + 3),
+              (Lines{"BeginFile(/proc/self/mem)", CannotOpen, "BeginFile(" + Utf8(good) + ")"}));
 }
 
 TEST_F(Import, ReadsAnEmptyFileAsUnrecognised)

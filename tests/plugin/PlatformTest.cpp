@@ -152,6 +152,29 @@ TEST(ReadWholeFile, CannotOpenWhatIsNotAFile)
     EXPECT_EQ(Platform::ReadWholeFile(nullptr, read), Platform::ReadStatus::CannotOpen);
 }
 
+TEST(ReadWholeFile, ReadsAFileThatIsOpenForWriting)
+{
+    PluginTests::CTestDirectory files;
+    const std::wstring path = files.Write("busy.idx", "");
+    std::ofstream writer(std::filesystem::path(path), std::ios::binary | std::ios::app);
+    writer << "written so far\n";
+    writer.flush();
+    std::string read;
+    EXPECT_EQ(Platform::ReadWholeFile(path.c_str(), read), Platform::ReadStatus::Read);
+    EXPECT_EQ(read, "written so far\n");
+}
+
+// A file that opens but cannot be read: the first bytes of a process's own memory are never
+// mapped, so reading them fails.
+TEST(ReadWholeFile, TellsAReadFailureFromAFileThatCannotBeOpened)
+{
+    const char* memory = "/proc/self/mem";
+    if (!std::ifstream(memory))
+        GTEST_SKIP() << memory << " cannot be opened here";
+    std::string read;
+    EXPECT_EQ(Platform::ReadWholeFile(L"/proc/self/mem", read), Platform::ReadStatus::ReadFailed);
+}
+
 TEST(ReadWholeFile, OpensAPathWithCyrillicCharacters)
 {
     PluginTests::CTestDirectory files;
