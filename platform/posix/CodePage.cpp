@@ -80,6 +80,25 @@ const char* IconvName(unsigned int codePage, char (&buffer)[24])
     }
 }
 
+// Bytes that the C library leaves undefined but Windows' own tables give a character, mostly in
+// the private use area; every other undefined byte stands for the character of its own number on
+// both systems.
+struct WindowsMapping
+{
+    unsigned int CodePage;
+    unsigned char Byte;
+    wchar_t Character;
+};
+
+const WindowsMapping WindowsMappings[] = {
+    {874, 0xDB, 0xF8C1},  {874, 0xDC, 0xF8C2},  {874, 0xDD, 0xF8C3},  {874, 0xDE, 0xF8C4},
+    {874, 0xFC, 0xF8C5},  {874, 0xFD, 0xF8C6},  {874, 0xFE, 0xF8C7},  {874, 0xFF, 0xF8C8},
+    {1253, 0xAA, 0xF8F9}, {1253, 0xD2, 0xF8FA}, {1253, 0xFF, 0xF8FB}, {1255, 0xCA, 0x05BA},
+    {1255, 0xD9, 0xF88D}, {1255, 0xDA, 0xF88E}, {1255, 0xDB, 0xF88F}, {1255, 0xDC, 0xF890},
+    {1255, 0xDD, 0xF891}, {1255, 0xDE, 0xF892}, {1255, 0xDF, 0xF893}, {1255, 0xFB, 0xF894},
+    {1255, 0xFC, 0xF895}, {1255, 0xFF, 0xF896}, {1257, 0xA1, 0xF8FC}, {1257, 0xA5, 0xF8FD},
+};
+
 // Decodes one code page for one thread. A single-byte page is turned into a table once, so a
 // line costs one lookup a byte; other pages go through iconv line by line.
 class CCodePageDecoder
@@ -103,6 +122,10 @@ public:
         m_converter = converter;
         m_codePage = codePage;
         m_singleByte = BuildTable();
+        if (m_singleByte)
+            for (const WindowsMapping& mapping : WindowsMappings)
+                if (mapping.CodePage == codePage && m_table[mapping.Byte] == mapping.Byte)
+                    m_table[mapping.Byte] = mapping.Character;
         return true;
     }
 

@@ -65,6 +65,31 @@ TEST_F(CodePage, DecodesEveryByteOfASingleBytePageToOneCharacter)
     }
 }
 
+TEST_F(CodePage, DecodesBytesOutsideThePagesCharacterSetAsWindowsDoes)
+{
+    const struct
+    {
+        unsigned int page;
+        unsigned char byte;
+        unsigned long character;
+    } cases[] = {
+        {1252, 0x81, 0x0081}, {1252, 0x9D, 0x009D}, {1250, 0x83, 0x0083}, {1251, 0x98, 0x0098},
+        {1254, 0x8E, 0x008E}, {1253, 0xAA, 0xF8F9}, {1253, 0xFF, 0xF8FB}, {1255, 0xCA, 0x05BA},
+        {1255, 0xFF, 0xF896}, {1257, 0xA1, 0xF8FC}, {874, 0xDB, 0xF8C1},  {874, 0xFF, 0xF8C8},
+    };
+    int decoded = 0;
+    for (const auto& c : cases)
+    {
+        if (!Select(c.page))
+            continue;
+        ++decoded;
+        const std::string byte(1, static_cast<char>(c.byte));
+        EXPECT_EQ(CodePoints(byte), (std::vector<unsigned long>{c.character}))
+            << "page " << c.page << " byte " << static_cast<int>(c.byte);
+    }
+    EXPECT_GT(decoded, 0);
+}
+
 TEST_F(CodePage, DecodesWindows1251Cyrillic)
 {
     if (!Select(1251))
