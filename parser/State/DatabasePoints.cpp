@@ -2,6 +2,7 @@
 
 #include "parser/ParserStateContext.h"
 #include "parser/SectionGrammar.h"
+#include "parser/State/ConvertField.h"
 #include "plugin/Messages.h"
 #include "resources/MessageIds.h"
 
@@ -96,10 +97,9 @@ void CDatabasePoints::SendCoordinate(std::int32_t column, void (IGroundDataRecei
 {
     if (!m_fields.Has(column) || m_fields[column].empty())
         return;
-    const Plugin::CRefPtr<ILinearConverter> converter = Context()->GetLinearConverter();
-    double value = 0.0;
-    if (converter && converter->Convert(m_fields[column].c_str(), &value))
-        (Context()->GetReceiver()->*set)(value);
+    if (const std::optional<double> value =
+            ConvertField(Context()->GetLinearConverter(), m_fields[column]))
+        (Context()->GetReceiver()->*set)(*value);
 }
 
 } // namespace State
