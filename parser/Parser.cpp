@@ -3,7 +3,6 @@
 #include "convert/DateConverter.h"
 #include "parser/State/Initial.h"
 
-#include <boost/algorithm/string/trim.hpp>
 #include <boost/make_shared.hpp>
 
 namespace
@@ -48,8 +47,14 @@ CParser::~CParser() = default;
 
 void CParser::ProcessLine(const std::wstring& line)
 {
-    const std::wstring trimmed =
-        boost::algorithm::trim_copy_if(line, boost::algorithm::is_any_of(L" \t\r\n"));
+    // Trimmed into a buffer kept between lines, so a line costs no allocation of its own.
+    static const wchar_t kTrimmed[] = L" \t\r\n";
+    const std::size_t first = line.find_first_not_of(kTrimmed);
+    if (first == std::wstring::npos)
+        m_trimmed.clear();
+    else
+        m_trimmed.assign(line, first, line.find_last_not_of(kTrimmed) - first + 1);
+    const std::wstring& trimmed = m_trimmed;
 
     // Keeps the current state alive through this line even when its END line pops it.
     const ParserStatePtr current = m_stateStack.back();

@@ -64,4 +64,5 @@ private:
     InstrumentTable m_instrumentTable;
     ConfigTable m_configTable;
     bool m_recognised = false;
+    std::wstring m_trimmed;
 };
