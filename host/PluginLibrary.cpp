@@ -11,7 +11,6 @@
 #include <oleauto.h> // after windows.h, which it needs
 #else
 #include <dlfcn.h>
-#include <iconv.h>
 #include <unistd.h>
 #endif
 
@@ -219,25 +218,20 @@ CPluginLibrary::CodePageResult CPluginLibrary::SelectCodePage(unsigned int codeP
     }
     return CodePageResult::Selected;
 #else
-    // The plug-in decodes through the C library; a code page the C library cannot decode would
-    // silently leave every line undecoded.
-    std::string name = codePage == 65001 ? "UTF-8" : "CP" + std::to_string(codePage);
-    iconv_t probe = iconv_open("UTF-32LE", name.c_str());
-    if (probe == reinterpret_cast<iconv_t>(-1))
-    {
-        error = "code page " + std::to_string(codePage) + " is not known to this system";
-        return CodePageResult::UnknownCodePage;
-    }
-    iconv_close(probe);
+    // Only the plug-in knows which pages it decodes: it answers for itself.
     void* symbol = Symbol("OrvaSetThreadCodePage");
     if (!symbol)
     {
         error = "the plug-in does not export OrvaSetThreadCodePage";
         return CodePageResult::CannotSelect;
     }
-    void (*select)(unsigned int) = nullptr;
+    bool (*select)(unsigned int) = nullptr;
     std::memcpy(&select, &symbol, sizeof select);
-    select(codePage);
+    if (!select(codePage))
+    {
+        error = "code page " + std::to_string(codePage) + " cannot be decoded by the plug-in";
+        return CodePageResult::UnknownCodePage;
+    }
     return CodePageResult::Selected;
 #endif
 }

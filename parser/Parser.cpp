@@ -176,3 +176,13 @@ ConfigTable& CParser::GetConfigTable()
 {
     return m_configTable;
 }
+
+void CParser::NoteRecordOpened()
+{
+    m_recordOpen = true;
+}
+
+bool CParser::IsRecordOpen() const
+{
+    return m_recordOpen;
+}

@@ -43,6 +43,8 @@ public:
     MeteoTable& GetMeteoTable() override;
     InstrumentTable& GetInstrumentTable() override;
     ConfigTable& GetConfigTable() override;
+    void NoteRecordOpened() override;
+    bool IsRecordOpen() const override;
 
     // Depth of the section stack, the initial state included.
     std::size_t StateDepth() const { return m_stateStack.size(); }
@@ -64,5 +66,6 @@ private:
     InstrumentTable m_instrumentTable;
     ConfigTable m_configTable;
     bool m_recognised = false;
+    bool m_recordOpen = false;
     std::wstring m_trimmed;
 };

@@ -52,6 +52,10 @@ public:
     virtual MeteoTable& GetMeteoTable() = 0;
     virtual InstrumentTable& GetInstrumentTable() = 0;
     virtual ConfigTable& GetConfigTable() = 0;
+    // A setter applies to the record the receiver opened last; until a reader of this file has
+    // opened one there is no such record, and a value for it has nowhere to go.
+    virtual void NoteRecordOpened() = 0;
+    virtual bool IsRecordOpen() const = 0;
 
 protected:
     // Never destroyed through this interface.

@@ -84,6 +84,7 @@ void CDatabasePoints::HandleLine(const std::wstring& line)
         return;
 
     receiver->BeginPoint(m_fields[m_pointIdColumn].c_str());
+    context.NoteRecordOpened();
     SendCoordinate(m_northColumn, &IGroundDataReceiver::SetNorth);
     SendCoordinate(m_eastColumn, &IGroundDataReceiver::SetEast);
     SendCoordinate(m_elevationColumn, &IGroundDataReceiver::SetElevation);

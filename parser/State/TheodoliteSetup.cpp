@@ -36,6 +36,7 @@ void CTheodoliteSetup::HandleLine(const std::wstring& line)
     {
         IGroundDataReceiver* receiver = Context()->GetReceiver();
         receiver->BeginStation(value.c_str());
+        Context()->NoteRecordOpened();
         if (m_readings.Temperature)
             receiver->SetTemperature(*m_readings.Temperature);
         if (m_readings.Pressure)
@@ -43,7 +44,10 @@ void CTheodoliteSetup::HandleLine(const std::wstring& line)
     }
     else if (keyword == L"INST_HT")
     {
-        // Applies to whatever record the receiver opened last.
+        // Applies to whatever record the receiver opened last; before the file's first record
+        // it is neither converted nor sent.
+        if (!Context()->IsRecordOpen())
+            return;
         if (const auto height = ConvertField(Context()->GetLinearConverter(), value))
             Context()->GetReceiver()->SetInstrumentHeight(*height);
     }

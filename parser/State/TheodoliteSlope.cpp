@@ -37,6 +37,7 @@ void CTheodoliteSlope::HandleLine(const std::wstring& line)
 
     IGroundDataReceiver& receiver = *Context()->GetReceiver();
     receiver.BeginTarget(m_fields[m_targetIdColumn].c_str());
+    Context()->NoteRecordOpened();
 
     if (m_fields.Has(m_targetNoColumn))
     {

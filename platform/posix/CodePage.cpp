@@ -271,8 +271,9 @@ bool SelectThreadCodePage(unsigned int codePage) noexcept
 } // namespace Platform
 
 // Lets a host on this platform choose the code page that the calling thread's imports decode
-// from, as the thread's ANSI code page does on Windows. An unknown page changes nothing.
-ORVA_EXPORT void OrvaSetThreadCodePage(unsigned int codePage)
+// from, as the thread's ANSI code page does on Windows. False, with nothing changed, for a page
+// that this build cannot decode: the host learns it here instead of guessing from its own tables.
+ORVA_EXPORT bool OrvaSetThreadCodePage(unsigned int codePage)
 {
-    Platform::SelectThreadCodePage(codePage);
+    return Platform::SelectThreadCodePage(codePage);
 }

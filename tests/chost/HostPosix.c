@@ -99,7 +99,6 @@ bool HostSelectCyrillic(const char** how)
         *how = "the library exports no OrvaSetThreadCodePage";
         return false;
     }
-    select(1251);
     *how = "OrvaSetThreadCodePage(1251)";
-    return true;
+    return select(1251);
 }

@@ -130,6 +130,6 @@ struct OrvaReceiver
 
 /* The library's exports. */
 typedef OrvaPlugin* (*OrvaCreatePluginFunction)(void);
-typedef void (*OrvaSetThreadCodePageFunction)(unsigned int codePage);
+typedef bool (*OrvaSetThreadCodePageFunction)(unsigned int codePage);
 
 #endif

@@ -41,6 +41,8 @@ public:
     MeteoTable& GetMeteoTable() override { return m_meteo; }
     InstrumentTable& GetInstrumentTable() override { return m_instruments; }
     ConfigTable& GetConfigTable() override { return m_configs; }
+    void NoteRecordOpened() override {}
+    bool IsRecordOpen() const override { return false; }
 
 private:
     wchar_t m_separator;

@@ -43,8 +43,12 @@ const SetupCase kSetupCases[] = {
      {"BeginStation(A)", "SetTemperature(17.5)", "SetPressure(995.5)", "BeginStation(B)",
       "SetTemperature(17.5)", "SetPressure(995.5)"}},
     {{L"STN_ID ST1", L"INST_HT 1.562"}, {"BeginStation(ST1)", "SetInstrumentHeight(1.562)"}},
-    {{L"INST_HT 1.562;;"}, {"SetInstrumentHeight(1.562)"}},
-    {{L"INST_HT 1,562", L"INST_HT", L"INST_HT "}, {}},
+    {{L"STN_ID ST1", L"INST_HT 1.562;;"}, {"BeginStation(ST1)", "SetInstrumentHeight(1.562)"}},
+    {{L"STN_ID ST1", L"INST_HT 1,562", L"INST_HT", L"INST_HT "}, {"BeginStation(ST1)"}},
+    // Before the file's first record a height has nowhere to go.
+    {{L"INST_HT 1.562;;"}, {}},
+    {{L"INST_HT 1.5", L"STN_ID ST1", L"INST_HT 1.6"},
+     {"BeginStation(ST1)", "SetInstrumentHeight(1.6)"}},
     // Splitting: one blank or tab between keyword and value, quotes hold blanks.
     {{L"STN_ID  ST1"}, {}},
     {{L"STN_ID\tST1;"}, {"BeginStation(ST1)"}},
@@ -75,9 +79,25 @@ TEST_F(ReaderTest, InstrumentHeightGoesThroughTheLinearConverter)
 {
     factory.SetScale(Quantity::Linear, 0, 2.0);
     Restart();
-    Feed(SetupSection({L"INST_HT 1.5", L"INST_HT x"}));
-    EXPECT_EQ(Records(), (Expected{"SetInstrumentHeight(3)"}));
+    Feed(SetupSection({L"STN_ID A", L"INST_HT 1.5", L"INST_HT x"}));
+    EXPECT_EQ(Records(), (Expected{"BeginStation(A)", "SetInstrumentHeight(3)"}));
     EXPECT_EQ(factory.Conversions(), (Expected{"linear#0(1.5)", "linear#0(x)"}));
+}
+
+TEST_F(ReaderTest, InstrumentHeightWithNoRecordOpenIsNeitherConvertedNorSent)
+{
+    Feed(SetupSection({L"INST_HT 1.5"}));
+    EXPECT_EQ(Records(), Expected{});
+    EXPECT_EQ(factory.Conversions(), Expected{});
+
+    // Any record opened earlier in the file takes it, a point as much as a station; a new file
+    // starts again with none.
+    Feed(Section(L"DATABASE", L"POINTS(PointNo,PointID)", {L"1,P1"}));
+    Feed(SetupSection({L"INST_HT 1.5"}));
+    EXPECT_EQ(Records(), (Expected{"BeginPoint(P1)", "SetInstrumentHeight(1.5)"}));
+    Restart();
+    Feed(SetupSection({L"INST_HT 1.5"}));
+    EXPECT_EQ(Records(), Expected{});
 }
 
 TEST_F(ReaderTest, InstrumentHeightWithoutALinearConverterIsLeftOut)
