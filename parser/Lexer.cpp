@@ -2,8 +2,6 @@
 
 #include "parser/ParserStateContext.h"
 
-#include <boost/algorithm/string/classification.hpp>
-#include <boost/algorithm/string/split.hpp>
 #include <boost/token_functions.hpp>
 
 namespace
@@ -43,8 +41,9 @@ struct HeaderKeywordRule
 }
 
 // Cuts [begin, end) into fields. sink.NewField() returns an empty string to fill; sink.EndField()
-// is told when that field is complete. An empty input gives no field at all; a separator at the
-// very end gives one more empty field. An unclosed quote runs to the end of the input.
+// is told when that field is complete and answers whether scanning goes on. An empty input gives
+// no field at all; a separator at the very end gives one more empty field. An unclosed quote runs
+// to the end of the input.
 template <class Rule, class Sink>
 void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink& sink)
 {
@@ -86,7 +85,8 @@ void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink
             }
             else
             {
-                sink.EndField(*field);
+                if (!sink.EndField(*field))
+                    return;
                 field = &sink.NewField();
             }
         }
@@ -115,23 +115,27 @@ template <bool Trim> struct FieldListSink
     CFieldList& fields;
 
     std::wstring& NewField() { return fields.AppendField(); }
-    void EndField(std::wstring& field)
+    // Every field is scanned, kept or not, so that a bad escape anywhere rejects the row.
+    bool EndField(std::wstring& field)
     {
         if (Trim)
             TrimBlanks(field);
+        return true;
     }
 };
 
+// Nothing after the last word wanted can change the words before it: scanning stops there.
 struct VectorSink
 {
     std::vector<std::wstring>& fields;
+    std::size_t maxWords;
 
     std::wstring& NewField()
     {
         fields.emplace_back();
         return fields.back();
     }
-    void EndField(std::wstring&) {}
+    bool EndField(std::wstring&) { return fields.size() < maxWords; }
 };
 
 // The end of the line once every terminator at its very end is removed.
@@ -177,19 +181,34 @@ void SplitWords(const IParserStateContext& context, const std::wstring& line, CF
     ScanIntoList(line, context.GetTerminator(), rule, sink, fields);
 }
 
-std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line)
+std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line, std::size_t maxWords)
 {
     std::vector<std::wstring> fields;
-    VectorSink sink{fields};
+    if (maxWords == 0)
+        return fields;
+    VectorSink sink{fields, maxWords};
     const HeaderKeywordRule rule;
     ScanFields(line.data(), line.data() + line.size(), rule, sink);
     return fields;
 }
 
-std::vector<std::wstring> SplitOnBlanks(const std::wstring& line)
+// As boost::algorithm::split with token_compress_on over " \t": a blank at either end gives an
+// empty word there.
+std::vector<std::wstring> SplitOnBlanks(const std::wstring& line, std::size_t maxWords)
 {
+    static const wchar_t kBlanks[] = L" \t";
     std::vector<std::wstring> words;
-    boost::algorithm::split(words, line, boost::algorithm::is_any_of(L" \t"),
-                            boost::algorithm::token_compress_on);
+    std::size_t begin = 0;
+    while (words.size() < maxWords)
+    {
+        const std::size_t end = line.find_first_of(kBlanks, begin);
+        words.emplace_back(line, begin,
+                           end == std::wstring::npos ? std::wstring::npos : end - begin);
+        if (end == std::wstring::npos)
+            break;
+        begin = line.find_first_not_of(kBlanks, end);
+        if (begin == std::wstring::npos)
+            begin = line.size();
+    }
     return words;
 }

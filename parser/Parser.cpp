@@ -47,15 +47,37 @@ CParser::~CParser() = default;
 
 void CParser::ProcessLine(const std::wstring& line)
 {
-    // Trimmed into a buffer kept between lines, so a line costs no allocation of its own.
+    // A line with nothing to trim is read as it is; any other is trimmed into a buffer kept
+    // between lines, so a line costs no allocation of its own.
     static const wchar_t kTrimmed[] = L" \t\r\n";
     const std::size_t first = line.find_first_not_of(kTrimmed);
+    const std::size_t last = first == std::wstring::npos ? 0 : line.find_last_not_of(kTrimmed);
+    if (first == 0 && last + 1 == line.size())
+    {
+        Dispatch(line);
+        return;
+    }
     if (first == std::wstring::npos)
         m_trimmed.clear();
     else
-        m_trimmed.assign(line, first, line.find_last_not_of(kTrimmed) - first + 1);
-    const std::wstring& trimmed = m_trimmed;
+        m_trimmed.assign(line, first, last - first + 1);
+    // A buffer grown by an oversized line is given back once that line is done, even when the
+    // line failed.
+    struct CShrinkAfter
+    {
+        std::wstring& buffer;
+        ~CShrinkAfter()
+        {
+            static constexpr std::size_t kKeptCapacity = 64 * 1024;
+            if (buffer.capacity() > kKeptCapacity)
+                std::wstring().swap(buffer);
+        }
+    } shrink{m_trimmed};
+    Dispatch(m_trimmed);
+}
 
+void CParser::Dispatch(const std::wstring& trimmed)
+{
     // Keeps the current state alive through this line even when its END line pops it.
     const ParserStatePtr current = m_stateStack.back();
     if (ParserStatePtr opened = current->BeginSection(trimmed))

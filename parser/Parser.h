@@ -50,6 +50,9 @@ public:
     std::size_t StateDepth() const { return m_stateStack.size(); }
 
 private:
+    // Offers the trimmed line to the current state: as a head, as its END line, as content.
+    void Dispatch(const std::wstring& trimmed);
+
     // Members are destroyed in reverse order: tables, date converter, the four converters, and
     // the section stack last.
     IGroundDataReceiver* m_receiver;

@@ -4,7 +4,8 @@
 #include "parser/State/SkipSection.h"
 
 #include <boost/algorithm/string/predicate.hpp>
-#include <boost/algorithm/string/trim.hpp>
+
+#include <algorithm>
 
 namespace SectionNames
 {
@@ -39,11 +40,18 @@ const wchar_t EndKeyword[] = L"END";
 
 namespace
 {
-const wchar_t kBlanks[] = L" \t";
-
-std::wstring TrimBlanks(const std::wstring& text)
+bool IsBlank(wchar_t c)
 {
-    return boost::algorithm::trim_copy_if(text, boost::algorithm::is_any_of(kBlanks));
+    return c == L' ' || c == L'\t';
+}
+
+// Narrows [first, last) to its text without blanks at either end; nothing is copied.
+void TrimRange(const wchar_t*& first, const wchar_t*& last)
+{
+    while (first != last && IsBlank(*first))
+        ++first;
+    while (last != first && IsBlank(last[-1]))
+        --last;
 }
 } // namespace
 
@@ -56,20 +64,22 @@ bool MatchSectionEnd(const std::wstring& line, const std::wstring& name)
 {
     if (!StartsWithKeyword(line, EndKeyword))
         return false;
-    const std::vector<std::wstring> words = SplitOnBlanks(line);
+    // Two words and a third are enough to tell; the rest of a long line is not cut.
+    const std::vector<std::wstring> words = SplitOnBlanks(line, 3);
     return words.size() == 2 && words[0] == EndKeyword && words[1] == name;
 }
 
 ParserStatePtr CreateSkipSection(const std::wstring& head)
 {
-    const std::wstring name = TrimBlanks(head.substr(0, head.find(L'(')));
-    if (name.empty())
+    const wchar_t* first = head.data();
+    const wchar_t* last = first + std::min(head.find(L'('), head.size());
+    TrimRange(first, last);
+    if (first == last)
         return ParserStatePtr();
-    return boost::make_shared<State::CSkipSection>(name);
+    return boost::make_shared<State::CSkipSection>(std::wstring(first, last));
 }
 
-bool ParseColumnList(const std::wstring& head, wchar_t separator,
-                     std::vector<std::wstring>& columns)
+bool ParseColumnList(const std::wstring& head, wchar_t separator, CColumnNames& columns)
 {
     const std::size_t open = head.find(L'(');
     if (open == std::wstring::npos)
@@ -85,7 +95,11 @@ bool ParseColumnList(const std::wstring& head, wchar_t separator,
         std::size_t end = head.find(separator, begin);
         if (end == std::wstring::npos || end > close)
             end = close;
-        columns.push_back(TrimBlanks(head.substr(begin, end - begin)));
+        // A name is copied once, into the list.
+        const wchar_t* first = head.data() + begin;
+        const wchar_t* last = head.data() + end;
+        TrimRange(first, last);
+        columns.Append(first, last);
         if (end == close)
             return true;
         begin = end + 1;

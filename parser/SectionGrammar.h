@@ -1,6 +1,7 @@
 // Section heads and END lines of the format.
 #pragma once
 
+#include "parser/ColumnNames.h"
 #include "parser/ParserState.h"
 
 #include <boost/make_shared.hpp>
@@ -53,16 +54,15 @@ ParserStatePtr CreateSkipSection(const std::wstring& head);
 
 // The names between the head's first "(" and its last ")", split at the separator and trimmed of
 // blanks; false when the head has no such list.
-bool ParseColumnList(const std::wstring& head, wchar_t separator,
-                     std::vector<std::wstring>& columns);
+bool ParseColumnList(const std::wstring& head, wchar_t separator, CColumnNames& columns);
 
 // A state that reads its columns from the head's list, or a skipped section when the head has no
 // usable list.
 template <class TState>
 ParserStatePtr CreateStateWithParams(const std::wstring& head, wchar_t separator)
 {
-    std::vector<std::wstring> columns;
+    CColumnNames columns;
     if (!ParseColumnList(head, separator, columns))
         return CreateSkipSection(head);
-    return boost::make_shared<TState>(columns);
+    return boost::make_shared<TState>(std::move(columns));
 }

@@ -14,7 +14,7 @@ namespace Platform
 enum class ReadStatus
 {
     Read,       // every byte of the file is in the buffer
-    CannotOpen, // no such file, no access, not a regular file
+    CannotOpen, // no such file, no access, or nothing that ends: a device, socket or directory
     ReadFailed  // opened, but reading stopped with an error or for want of memory
 };
 

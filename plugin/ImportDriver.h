@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "plugin/HostInterfaces.h"
 #include "plugin/Messages.h"
+#include "plugin/UnicodeText.h"
 #include "resources/MessageIds.h"
 
 #include <cstddef>
@@ -37,7 +38,9 @@ namespace Driver
 {
 
 // The lines of one file, held as the file's bytes and decoded one at a time as they are walked,
-// so a file costs its own size in memory rather than a wide string per line.
+// so a file costs its own size in memory rather than a wide string per line. As in a text-mode
+// read on Windows, the file ends at its first Ctrl-Z. A file that starts with a byte-order mark
+// is UTF-8 or UTF-16 without its mark; any other is in the calling thread's code page.
 class CFileLines
 {
 public:
@@ -46,15 +49,26 @@ public:
     // Lines end at each LF; a last line without LF counts, a final LF starts no empty line.
     std::size_t Count() const { return m_count; }
 
-    // Decodes the next line into text: the bytes before its LF, without a CR right before the
-    // LF, up to the first NUL byte, from the calling thread's code page. False after the last.
+    // Decodes the next line into text: the characters before its LF, without a CR right before
+    // the LF, up to the first NUL. False after the last.
     bool DecodeNext(std::wstring& text);
 
 private:
+    // Bytes of one character unit: 2 for UTF-16, 1 otherwise.
+    std::size_t UnitSize() const;
+    // The offset of the first unit at or after from that equals unit, or the end of the bytes.
+    std::size_t Find(std::size_t from, std::size_t end, unsigned int unit) const;
+    bool IsUnit(std::size_t offset, unsigned int unit) const;
+    void Decode(const char* begin, std::size_t size, std::wstring& text) const;
+
     std::string m_bytes;
+    TextEncoding m_encoding = TextEncoding::ThreadCodePage;
     std::size_t m_count = 0;
     std::size_t m_cursor = 0;
 };
+
+// Longer than any line of a real file; a line buffer grown past it is not kept for the next.
+constexpr std::size_t kKeptLineCapacity = 64 * 1024;
 
 // Passes the text of id to the receiver's ReportFileError.
 void ReportFileMessage(IGroundDataReceiver* receiver, std::int32_t id) noexcept;
@@ -103,6 +117,9 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
                 // the file is not.
                 ReportMessage(receiver, MessageId::CannotParseLine);
             }
+            // A buffer grown by an oversized line goes back to the heap.
+            if (line.capacity() > kKeptLineCapacity)
+                std::wstring().swap(line);
             // 64-bit products: a file may have more lines than 100 * (i + 1) fits in 32 bits.
             const auto done = static_cast<std::uint64_t>(100) * (i + 1);
             receiver->SetProgress(static_cast<float>(done) / static_cast<float>(count));

@@ -20,12 +20,14 @@ bool IsKnownClass(const std::wstring& text)
 
 } // namespace
 
-CDatabasePoints::CDatabasePoints(std::vector<std::wstring> columns)
+CDatabasePoints::CDatabasePoints(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_pointNoColumn(FindColumn(L"PointNo")),
       m_pointIdColumn(FindColumn(L"PointID")), m_northColumn(FindColumn(L"North")),
       m_eastColumn(FindColumn(L"East")), m_elevationColumn(FindColumn(L"Elevation")),
       m_codeColumn(FindColumn(L"Code")), m_classColumn(FindColumn(L"CLASS"))
 {
+    m_fields.KeepColumns({m_pointNoColumn, m_pointIdColumn, m_northColumn, m_eastColumn,
+                          m_elevationColumn, m_codeColumn, m_classColumn});
 }
 
 ParserStatePtr CDatabasePoints::BeginSection(const std::wstring& line)

@@ -13,7 +13,7 @@ namespace State
 class CDatabasePoints final : public CStateBaseWithParams
 {
 public:
-    explicit CDatabasePoints(std::vector<std::wstring> columns);
+    explicit CDatabasePoints(CColumnNames columns);
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;

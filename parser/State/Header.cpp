@@ -45,7 +45,7 @@ void CHeader::ApplyCharSetting(const std::wstring& line, const wchar_t* keyword,
     if (!boost::algorithm::istarts_with(line, keyword, locale))
         return;
 
-    const std::vector<std::wstring> fields = SplitHeaderKeywords(line);
+    const std::vector<std::wstring> fields = SplitHeaderKeywords(line, 3);
     if (fields.size() != 2)
         return;
 

@@ -80,7 +80,7 @@ bool CHeaderUnits::IsSectionEnd(const std::wstring& line)
 
 void CHeaderUnits::HandleLine(const std::wstring& line)
 {
-    const std::vector<std::wstring> words = SplitOnBlanks(line);
+    const std::vector<std::wstring> words = SplitOnBlanks(line, 3);
     if (words.size() != 2)
         return;
     HandleAngle(words[0], words[1]);

@@ -12,7 +12,7 @@ namespace State
 class CMeteoElements final : public CStateBaseWithParams
 {
 public:
-    explicit CMeteoElements(std::vector<std::wstring> columns);
+    explicit CMeteoElements(CColumnNames columns);
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;

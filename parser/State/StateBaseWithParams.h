@@ -1,5 +1,6 @@
 #pragma once
 
+#include "parser/ColumnNames.h"
 #include "parser/State/StateBase.h"
 
 #include <cstdint>
@@ -13,14 +14,14 @@ namespace State
 class CStateBaseWithParams : public CStateBase
 {
 public:
-    explicit CStateBaseWithParams(std::vector<std::wstring> columns);
+    explicit CStateBaseWithParams(CColumnNames columns);
 
 protected:
     // Position of the first column with exactly this name, or -1 when the head lists none.
     std::int32_t FindColumn(const std::wstring& name) const;
 
 private:
-    const std::vector<std::wstring> m_columns;
+    const CColumnNames m_columns;
 };
 
 } // namespace State

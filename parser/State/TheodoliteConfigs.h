@@ -13,7 +13,7 @@ namespace State
 class CTheodoliteConfigs final : public CStateBaseWithParams
 {
 public:
-    explicit CTheodoliteConfigs(std::vector<std::wstring> columns);
+    explicit CTheodoliteConfigs(CColumnNames columns);
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;

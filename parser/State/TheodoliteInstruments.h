@@ -12,7 +12,7 @@ namespace State
 class CTheodoliteInstruments final : public CStateBaseWithParams
 {
 public:
-    explicit CTheodoliteInstruments(std::vector<std::wstring> columns);
+    explicit CTheodoliteInstruments(CColumnNames columns);
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;

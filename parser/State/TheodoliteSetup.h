@@ -11,6 +11,9 @@ namespace State
 class CTheodoliteSetup final : public CStateBase
 {
 public:
+    // A line of more than two words is not read: a third says so.
+    CTheodoliteSetup() { m_fields.KeepFirst(3); }
+
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;

@@ -8,13 +8,15 @@
 namespace State
 {
 
-CTheodoliteSlope::CTheodoliteSlope(std::vector<std::wstring> columns)
+CTheodoliteSlope::CTheodoliteSlope(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_targetNoColumn(FindColumn(L"TgtNo")),
       m_targetIdColumn(FindColumn(L"TgtID")), m_configColumn(FindColumn(L"CfgNo")),
       m_horizontalColumn(FindColumn(L"Hz")), m_verticalColumn(FindColumn(L"Vz")),
       m_distanceColumn(FindColumn(L"SDist")), m_reflectorColumn(FindColumn(L"RefHt")),
       m_dateColumn(FindColumn(L"Date"))
 {
+    m_fields.KeepColumns({m_targetNoColumn, m_targetIdColumn, m_configColumn, m_horizontalColumn,
+                          m_verticalColumn, m_distanceColumn, m_reflectorColumn, m_dateColumn});
 }
 
 ParserStatePtr CTheodoliteSlope::BeginSection(const std::wstring&)

@@ -15,7 +15,7 @@ namespace State
 class CTheodoliteSlope final : public CStateBaseWithParams
 {
 public:
-    explicit CTheodoliteSlope(std::vector<std::wstring> columns);
+    explicit CTheodoliteSlope(CColumnNames columns);
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;

@@ -101,9 +101,10 @@ ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
             if (!AppendUtf8(name, *c))
                 return ReadStatus::CannotOpen;
 
+        // Opened without waiting: a FIFO that no one writes to would block open() itself.
         int descriptor;
         do
-            descriptor = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+            descriptor = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         while (descriptor < 0 && errno == EINTR);
         if (descriptor < 0)
             return ReadStatus::CannotOpen;
@@ -112,9 +113,14 @@ ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
         struct stat status;
         if (::fstat(file.Get(), &status) != 0)
             return ReadStatus::ReadFailed;
-        // A directory opens for reading here but not on Windows; it is not a file to import.
-        if (S_ISDIR(status.st_mode))
+        // A regular file, or a pipe such as <(command), holds text that ends. A device may
+        // never end (/dev/zero) or never answer, and a directory or a socket is no text at all.
+        if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode))
             return ReadStatus::CannotOpen;
+        // Reads wait again, so a pipe is read to its writer's end.
+        const int flags = ::fcntl(file.Get(), F_GETFL);
+        if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+            return ReadStatus::ReadFailed;
         const std::size_t expected = S_ISREG(status.st_mode) && status.st_size > 0
                                          ? static_cast<std::size_t>(status.st_size)
                                          : 0;

@@ -27,8 +27,8 @@ private:
 
 } // namespace
 
-// The bytes are read unchanged; the driver splits lines at LF and drops a CR before it, which is
-// what the C runtime's text mode does with CR LF, without its end of file at a Ctrl-Z byte.
+// The bytes are read unchanged; the driver splits lines at LF, drops a CR before it and ends the
+// file at its first Ctrl-Z, which is what the C runtime's text mode does.
 ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
 {
     try
@@ -38,6 +38,9 @@ ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
         CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Get() == INVALID_HANDLE_VALUE)
+            return ReadStatus::CannotOpen;
+        // Only a disk file holds text that ends: a console, a pipe or a device may never end.
+        if (::GetFileType(file.Get()) != FILE_TYPE_DISK)
             return ReadStatus::CannotOpen;
 
         LARGE_INTEGER size;

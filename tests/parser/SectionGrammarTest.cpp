@@ -56,12 +56,12 @@ TEST(SectionGrammar, ColumnListsLieBetweenTheFirstOpeningAndTheLastClosingParent
     };
     for (const auto& c : cases)
     {
-        std::vector<std::wstring> columns;
+        CColumnNames columns;
         EXPECT_EQ(c.hasList, ParseColumnList(c.head, c.separator, columns))
             << std::wstring(c.head).size();
         if (c.hasList)
         {
-            EXPECT_EQ(c.columns, columns);
+            EXPECT_EQ(c.columns, columns.ToVector());
         }
     }
 }

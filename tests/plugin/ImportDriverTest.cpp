@@ -118,7 +118,37 @@ TEST_F(ImportDriver, CutsLinesAtLineFeeds)
         {std::string("ab\0cd\nef", 8), {"ab", "ef"}}, // cut at the first NUL
         {std::string("\0\n\0", 3), {"", ""}},
         {std::string("ab\0\r\n", 5), {"ab"}},
-        {"x\x1Ay\n", {"x\x1Ay"}}, // Ctrl-Z is an ordinary byte
+        // The file ends at its first Ctrl-Z, as a text-mode read ends.
+        {"one\r\ntwo\n\x1Athree\n", {"one", "two"}},
+        {"x\x1Ay\n", {"x"}},
+        {"\x1A\n", {}},
+        // A UTF-8 mark: UTF-8 whatever the thread's code page, without the mark.
+        {"\xEF\xBB\xBFHEADER\r\n\xD0\x96\n", {"HEADER", "\xD0\x96"}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB\xBF\xC3(\xE2\x82\n\xF0\x9F\x98\x80",
+         {"\xEF\xBF\xBD(\xEF\xBF\xBD", "\xF0\x9F\x98\x80"}},
+        {"\xEF\xBB\xBF\xED\xA0\x80\xC0\xAF\n",
+         {"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}},
+        {"\xEF\xBB\xBF"
+         "a\x1A"
+         "b",
+         {"a"}},
+        {"\xEF\xBB\xBE", {"\xC3\xAF\xC2\xBB\xC2\xBE"}}, // not a mark: the code page reads it
+        // A UTF-16 mark: units in its byte order; LF, CR, NUL and Ctrl-Z are whole units.
+        {std::string("\xFF\xFEH\0I\0\r\0\n\0x\0", 12), {"HI", "x"}},
+        {std::string("\xFE\xFF\0H\0I\0\n", 8), {"HI"}},
+        {std::string("\xFF\xFE\x0A\x01\n\0", 6), {"\xC4\x8A"}},
+        {std::string("\xFF\xFE\x1A\x04\n\0\x1A\0z\0", 10), {"\xD0\x9A"}},
+        {std::string("\xFF\xFE"
+                     "a\0\0\0b\0\n\0c\0",
+                     12),
+         {"a", "c"}},
+        {std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), {"\xF0\x9F\x98\x80"}},
+        {std::string("\xFF\xFE"
+                     "a\0b",
+                     5),
+         {"a"}}, // a byte short of a unit is no character
+        {"\xFF\xFE", {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Scripted(c.bytes), c.lines) << "bytes: " << ::testing::PrintToString(c.bytes);

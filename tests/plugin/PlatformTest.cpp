@@ -8,7 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <thread>
+
+#if !defined(_WIN32)
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -199,6 +208,68 @@ TEST(ReadWholeFile, TellsAReadFailureFromAFileThatCannotBeOpened)
     std::string read;
     EXPECT_EQ(Platform::ReadWholeFile(L"/proc/self/mem", read), Platform::ReadStatus::ReadFailed);
 }
+
+// Only something that ends is read: a device may stream for ever or never answer.
+TEST(ReadWholeFile, RefusesDevicesAtOnce)
+{
+    std::string read;
+#if defined(_WIN32)
+    for (const wchar_t* device : {L"NUL", L"\\\\.\\NUL", L"CONIN$"})
+#else
+    for (const wchar_t* device : {L"/dev/zero", L"/dev/null", L"/dev/urandom"})
+#endif
+        EXPECT_EQ(Platform::ReadWholeFile(device, read), Platform::ReadStatus::CannotOpen)
+            << Utf8(device);
+}
+
+#if !defined(_WIN32)
+// A FIFO that no one writes to is read at once as empty instead of blocking the host's thread in
+// open().
+TEST(ReadWholeFile, ReadsAFifoWithoutWaitingForAWriter)
+{
+    PluginTests::CTestDirectory files;
+    const std::wstring path = files.Missing("fifo.idx");
+    ASSERT_EQ(::mkfifo(Utf8(path).c_str(), 0600), 0);
+    std::string read = "left over";
+    EXPECT_EQ(Platform::ReadWholeFile(path.c_str(), read), Platform::ReadStatus::Read);
+    EXPECT_EQ(read, "");
+
+    std::remove(Utf8(path).c_str());
+}
+
+// A pipe, as a shell's <(command) hands it over, is read to its end.
+TEST(ReadWholeFile, ReadsAPipeToItsEnd)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string text = "HEADER\nEND HEADER\n";
+    ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(ends[1]);
+    const std::wstring path = L"/proc/self/fd/" + std::to_wstring(ends[0]);
+    std::string read;
+    EXPECT_EQ(Platform::ReadWholeFile(path.c_str(), read), Platform::ReadStatus::Read);
+    EXPECT_EQ(read, text);
+    ::close(ends[0]);
+}
+
+TEST(ReadWholeFile, RefusesASocket)
+{
+    PluginTests::CTestDirectory files;
+    const std::string path = Utf8(files.Missing("socket.idx"));
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::string read;
+    EXPECT_EQ(Platform::ReadWholeFile(files.Missing("socket.idx").c_str(), read),
+              Platform::ReadStatus::CannotOpen);
+    ::close(listener);
+    std::remove(path.c_str());
+}
+#endif
 
 TEST(ReadWholeFile, OpensAPathWithCyrillicCharacters)
 {

@@ -3,11 +3,14 @@
 #include "tests/doubles/FileList.h"
 #include "tests/doubles/RecordingReceiver.h"
 #include "tests/doubles/WideText.h"
+#include "tests/plugin/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -198,6 +201,54 @@ TEST_F(SurveyJobImport, RewritesPackedAnglesForTheHostAndGivesEveryReferenceBack
               conversions.end());
     EXPECT_EQ(factory.OutstandingReferences(), 0);
     EXPECT_FALSE(factory.OverReleased());
+}
+
+// Notepad's "UTF-8 with BOM" and "Unicode" saves of the same job, and a DOS tool's copy ending in
+// Ctrl-Z, are the same job: the same records with the same units.
+TEST_F(SurveyJobImport, MarkedAndDosSavesOfTheJobDeliverTheSameRecords)
+{
+    std::ifstream in(kSurveyJob, std::ios::binary);
+    const std::string plain{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const auto utf16 = [&plain](bool bigEndian)
+    {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : plain) // the example is ASCII
+            bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } saves[] = {
+        {"utf8-bom.idx", "\xEF\xBB\xBF" + plain},
+        {"utf16le.idx", utf16(false)},
+        {"utf16be.idx", utf16(true)},
+        {"dos.idx", plain + "\x1A"},
+        {"dos-trailer.idx", plain + "\x1A" + "HEADER\nUNITS\nANGULAR RADS\n"},
+    };
+    PluginTests::CTestDirectory files;
+    for (const auto& save : saves)
+    {
+        CCountingConverterFactory marked;
+        marked.SetDottedDms(Quantity::Angle, 1);
+        marked.SetScale(Quantity::Angle, 1, kRadiansPerDegree);
+        CRecordingReceiver markedReceiver{&marked};
+        CFileList list{{files.Write(save.name, save.bytes)}};
+        ::Import(&list, &markedReceiver);
+        // Everything after BeginFile, which names the copy.
+        const Calls& expected = receiver.Records();
+        const Calls& records = markedReceiver.Records();
+        ASSERT_FALSE(records.empty()) << save.name;
+        EXPECT_EQ(Calls(records.begin() + 1, records.end()),
+                  Calls(expected.begin() + 1, expected.end()))
+            << save.name;
+        EXPECT_EQ(std::count_if(markedReceiver.Calls().begin(), markedReceiver.Calls().end(),
+                                [](const std::string& call)
+                                { return call.rfind("SetCurrentLine(", 0) == 0; }),
+                  kSurveyJobLines)
+            << save.name;
+    }
 }
 
 } // namespace
