@@ -22,6 +22,12 @@ void CColumnNames::clear()
     m_ends.clear();
 }
 
+void CColumnNames::reserve(std::size_t names, std::size_t characters)
+{
+    m_ends.reserve(names);
+    m_characters.reserve(characters);
+}
+
 void CColumnNames::Append(const wchar_t* begin, const wchar_t* end)
 {
     const std::size_t total = m_characters.size() + static_cast<std::size_t>(end - begin);

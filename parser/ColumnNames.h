@@ -16,6 +16,9 @@ public:
     CColumnNames(const std::vector<std::wstring>& names);
 
     void clear();
+    // Room for this many names of this many characters in all, so that a long list is not
+    // reallocated as it grows.
+    void reserve(std::size_t names, std::size_t characters);
     // A name at the end of the list. Throws std::length_error past 4 G characters in all.
     void Append(const wchar_t* begin, const wchar_t* end);
 

@@ -89,6 +89,11 @@ bool ParseColumnList(const std::wstring& head, wchar_t separator, CColumnNames& 
         return false;
 
     columns.clear();
+    const auto listed = head.begin() + static_cast<std::ptrdiff_t>(open + 1);
+    columns.reserve(static_cast<std::size_t>(std::count(
+                        listed, head.begin() + static_cast<std::ptrdiff_t>(close), separator)) +
+                        1,
+                    close - open - 1);
     std::size_t begin = open + 1;
     for (;;)
     {
