@@ -19,28 +19,29 @@ CColumnNames::CColumnNames(const std::vector<std::wstring>& names)
 void CColumnNames::clear()
 {
     m_characters.clear();
-    m_ends.clear();
+    m_count = 0;
 }
 
-void CColumnNames::reserve(std::size_t names, std::size_t characters)
+void CColumnNames::reserve(std::size_t characters)
 {
-    m_ends.reserve(names);
     m_characters.reserve(characters);
 }
 
 void CColumnNames::Append(const wchar_t* begin, const wchar_t* end)
 {
-    const std::size_t total = m_characters.size() + static_cast<std::size_t>(end - begin);
-    if (total > std::numeric_limits<std::uint32_t>::max() ||
-        m_ends.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    if (m_count >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         throw std::length_error("column list too long");
     m_characters.append(begin, end);
-    m_ends.push_back(static_cast<std::uint32_t>(total));
+    m_characters.push_back(L'\0');
+    ++m_count;
 }
 
 std::wstring CColumnNames::operator[](std::size_t index) const
 {
-    return m_characters.substr(Begin(index), m_ends[index] - Begin(index));
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < index; ++i)
+        begin = m_characters.find(L'\0', begin) + 1;
+    return m_characters.substr(begin, m_characters.find(L'\0', begin) - begin);
 }
 
 std::vector<std::wstring> CColumnNames::ToVector() const
@@ -53,12 +54,14 @@ std::vector<std::wstring> CColumnNames::ToVector() const
 
 std::int32_t CColumnNames::Find(const std::wstring& name) const
 {
-    for (std::size_t i = 0; i < m_ends.size(); ++i)
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < m_count; ++i)
     {
-        const std::size_t begin = Begin(i);
-        if (m_ends[i] - begin == name.size() &&
+        const std::size_t end = m_characters.find(L'\0', begin);
+        if (end - begin == name.size() &&
             std::wmemcmp(m_characters.data() + begin, name.data(), name.size()) == 0)
             return static_cast<std::int32_t>(i);
+        begin = end + 1;
     }
     return -1;
 }

@@ -1,5 +1,6 @@
-// The column names of a section head, held in one buffer: a head that lists a million columns
-// costs a few bytes a column rather than a string each.
+// The column names of a section head, held in one buffer, each followed by a NUL (a line never
+// holds one): a head that lists a million columns costs a character a column beyond the names,
+// rather than a string each.
 #pragma once
 
 #include <cstddef>
@@ -16,13 +17,14 @@ public:
     CColumnNames(const std::vector<std::wstring>& names);
 
     void clear();
-    // Room for this many names of this many characters in all, so that a long list is not
+    // Room for this many characters, terminators included, so that a long list is not
     // reallocated as it grows.
-    void reserve(std::size_t names, std::size_t characters);
-    // A name at the end of the list. Throws std::length_error past 4 G characters in all.
+    void reserve(std::size_t characters);
+    // A name at the end of the list, which must hold no NUL. Throws std::length_error past
+    // 2 G names.
     void Append(const wchar_t* begin, const wchar_t* end);
 
-    std::size_t size() const { return m_ends.size(); }
+    std::size_t size() const { return m_count; }
     std::wstring operator[](std::size_t index) const;
     std::vector<std::wstring> ToVector() const;
 
@@ -30,8 +32,6 @@ public:
     std::int32_t Find(const std::wstring& name) const;
 
 private:
-    std::size_t Begin(std::size_t index) const { return index == 0 ? 0 : m_ends[index - 1]; }
-
     std::wstring m_characters;
-    std::vector<std::uint32_t> m_ends;
+    std::size_t m_count = 0;
 };

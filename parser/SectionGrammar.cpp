@@ -89,11 +89,8 @@ bool ParseColumnList(const std::wstring& head, wchar_t separator, CColumnNames& 
         return false;
 
     columns.clear();
-    const auto listed = head.begin() + static_cast<std::ptrdiff_t>(open + 1);
-    columns.reserve(static_cast<std::size_t>(std::count(
-                        listed, head.begin() + static_cast<std::ptrdiff_t>(close), separator)) +
-                        1,
-                    close - open - 1);
+    // The list and one terminator a name: never more than the head between its parentheses.
+    columns.reserve(close - open);
     std::size_t begin = open + 1;
     for (;;)
     {
