@@ -2,9 +2,11 @@
 #include "host/ImportReceiver.h"
 #include "host/Output.h"
 #include "host/PluginLibrary.h"
+#include "host/PluginSearch.h"
 #include "host/ProgressBar.h"
 #include "host/UnitConverters.h"
 #include "host/Utf8.h"
+#include "host/VersionReport.h"
 
 #include <CLI/CLI.hpp>
 
@@ -45,6 +47,7 @@ struct COptions
     std::string format = "json";
     std::string output;
     std::optional<unsigned int> codePage;
+    bool version = false;
 };
 
 bool StderrIsTerminal()
@@ -107,11 +110,13 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                  "recognised, 2 usage error, 3 the plug-in could not be used or the output "
                  "not written.",
                  Program);
-    app.set_version_flag("--version", std::string(Program) + " " + ORVA_VERSION);
-    app.add_option("FILE", options.files, "The *.idx files to import")->required();
+    app.add_flag("--version", options.version,
+                 "Print the version of this program and the identity of the plug-in, and exit");
+    // Not required by the parser: --version needs no file.
+    app.add_option("FILE", options.files, "The *.idx files to import");
     app.add_option("--plugin", options.plugin,
                    std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
-                       " beside this program)")
+                       " beside this program, else in the installed plug-in directory)")
         ->type_name("PATH");
     app.add_option("--format", options.format, "Output format (default: json)")
         ->check(CLI::IsMember({"json", "csv"}).description(""))
@@ -140,6 +145,10 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         }
         return UsageFailure(error.what());
     }
+    if (options.version)
+        return std::nullopt;
+    if (options.files.empty())
+        return UsageFailure("FILE is required");
     if (options.format == "csv" && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
     if (options.format == "json" && !options.output.empty())
@@ -215,9 +224,11 @@ int Run(const std::vector<std::string>& arguments)
     if (std::optional<int> status = ParseCommandLine(arguments, options))
         return *status;
 
-    std::string pluginPath = options.plugin.empty()
-                                 ? Host::ExecutableDirectory() + Host::DefaultPluginName()
-                                 : options.plugin;
+    std::string pluginPath = options.plugin.empty() ? Host::DefaultPluginPath() : options.plugin;
+    if (options.version)
+        return Host::WriteVersionReport(std::cout, std::cerr, Program, ORVA_VERSION, pluginPath)
+                   ? AllImported
+                   : HostFailure;
     std::string error;
     std::unique_ptr<Host::CPluginLibrary> library = Host::CPluginLibrary::Open(pluginPath, error);
     if (!library)

@@ -25,20 +25,6 @@ constexpr GUID OrvaPluginId = {
 
 constexpr std::int32_t ImportPluginKind = 2;
 
-// Takes over a string the plug-in returned and frees it the way the plug-in allocated it.
-std::wstring TakeString(BSTR text)
-{
-    if (!text)
-        return std::wstring();
-    std::wstring copy(text);
-#if defined(_WIN32)
-    SysFreeString(text);
-#else
-    std::free(reinterpret_cast<char*>(text) - 4);
-#endif
-    return copy;
-}
-
 #if defined(_WIN32)
 std::string LastError()
 {
@@ -57,6 +43,19 @@ std::string LastError()
 #endif
 
 } // namespace
+
+std::wstring TakeString(BSTR text)
+{
+    if (!text)
+        return std::wstring();
+    std::wstring copy(text);
+#if defined(_WIN32)
+    SysFreeString(text);
+#else
+    std::free(reinterpret_cast<char*>(text) - 4);
+#endif
+    return copy;
+}
 
 const char* DefaultPluginName()
 {

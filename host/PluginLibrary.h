@@ -54,6 +54,10 @@ private:
     void* m_handle;
 };
 
+// Takes over a string the plug-in returned and frees it the way the plug-in allocated it; a null
+// string gives an empty one.
+std::wstring TakeString(BSTR text);
+
 // Checks name "ORVA", file mask "*.idx", kind 2 and the identifier of the ORVA plug-in, freeing
 // every string the plug-in hands out. False (error set) when the object is another plug-in.
 bool CheckIdentity(Plugin::IGroundBasedMIP* plugin, std::string& error);

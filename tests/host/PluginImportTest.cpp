@@ -3,6 +3,7 @@
 #include "host/ImportReceiver.h"
 #include "host/PluginLibrary.h"
 #include "host/UnitConverters.h"
+#include "host/VersionReport.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,7 @@ class CFakePlugin final : public Plugin::IGroundBasedMIP
 public:
     const wchar_t* name = L"ORVA";
     const wchar_t* mask = L"*.idx";
+    const wchar_t* formatName = L"ORVA";
     std::int32_t kind = 2;
     GUID id = {0x3CA97BE5, 0x5CFF, 0x4D66, {0x87, 0xC6, 0x73, 0x40, 0x14, 0x43, 0xA9, 0x6E}};
 
@@ -76,7 +78,7 @@ public:
     }
     BSTR GetFormatName() override
     {
-        return MakeString(name);
+        return MakeString(formatName);
     }
     void Import(IImportFileList*, IGroundDataReceiver*) override {}
 };
@@ -103,6 +105,22 @@ TEST(IdentityTest, AcceptsOnlyTheOrvaImporter)
     CFakePlugin otherId;
     otherId.id.Data4[7] = 0x6F;
     EXPECT_FALSE(Host::CheckIdentity(&otherId, error));
+}
+
+TEST(IdentityTest, DescriptionIsWhatAnyPluginSaysOfItself)
+{
+    CFakePlugin other;
+    other.name = L"\u0413\u0421\u0418"; // not ASCII: the description is UTF-8
+    other.formatName = L"Leica GSI";
+    other.mask = L"*.gsi";
+    other.kind = 1;
+    other.id.Data1 = 0x00C0FFEE;
+    Host::CPluginDescription description = Host::DescribePlugin(&other);
+    EXPECT_EQ("\xD0\x93\xD0\xA1\xD0\x98", description.name);
+    EXPECT_EQ("Leica GSI", description.formatName);
+    EXPECT_EQ("*.gsi", description.fileMask);
+    EXPECT_EQ(1, description.kind);
+    EXPECT_EQ("{00C0FFEE-5CFF-4D66-87C6-73401443A96E}", Host::FormatGuid(description.id));
 }
 
 TEST(PathListTest, WalksThePathsAndStopsAtTheEnd)

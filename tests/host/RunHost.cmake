@@ -5,6 +5,8 @@
 #   EXPECT_EXIT    the exit status
 #   STDOUT_GOLDEN  file that stdout must equal byte for byte
 #   STDOUT_REGEX   regular expression that stdout must match
+#   STDOUT_PLUGIN  the library that the first group of STDOUT_REGEX must name (the same file
+#                  however written: under Wine as a Windows path)
 #   STDERR_GOLDEN  file that stderr must equal (under an emulator: contain, as the emulator may add
 #                  its own lines)
 #   STDERR_REGEX   regular expression that stderr must match
@@ -51,6 +53,23 @@ if(DEFINED STDOUT_GOLDEN)
 endif()
 if(DEFINED STDOUT_REGEX AND NOT out MATCHES "${STDOUT_REGEX}")
     string(APPEND failures "stdout does not match ${STDOUT_REGEX}:\n${out}\n")
+elseif(DEFINED STDOUT_PLUGIN)
+    string(REGEX MATCH "${STDOUT_REGEX}" matched "${out}")
+    set(shown "${CMAKE_MATCH_1}")
+    set(named "${shown}")
+    if(EMULATOR)
+        # Wine maps the Unix root to drive Z:.
+        string(REPLACE "\\" "/" named "${named}")
+        string(REGEX REPLACE "^[A-Za-z]:/" "/" named "${named}")
+    endif()
+    if(NOT IS_ABSOLUTE "${named}")
+        set(named "${WORKDIR}/${named}")
+    endif()
+    file(REAL_PATH "${named}" named_real)
+    file(REAL_PATH "${STDOUT_PLUGIN}" expected_real)
+    if(NOT named_real STREQUAL expected_real)
+        string(APPEND failures "the plug-in named is ${shown}, expected ${STDOUT_PLUGIN}\n")
+    endif()
 endif()
 if(DEFINED STDERR_GOLDEN)
     if(EMULATOR)
