@@ -2,7 +2,11 @@
    and counting, and runs imports of generated files through a receiver that logs every call.
      orva_chost LIBRARY            runs the checks; exit status 0 when all pass
      orva_chost LIBRARY --import FILE...
-                                   imports the files and prints how many calls of each kind came */
+                                   imports the files and prints how many calls of each kind came
+     orva_chost LIBRARY --records FILE...
+                                   imports the files in one call and prints every call of the
+                                   receiver and of the converter factory in order, one a line:
+                                   the slot's name and its argument (tests/msvchost compares) */
 #include "HostPlatform.h"
 #include "OrvaAbi.h"
 
@@ -221,6 +225,7 @@ typedef struct HostFactory
     OrvaFactory base;
     int references;
     int made;
+    Text* log; /* when set, each request is logged */
     HostConverter converters[MaxConverters];
 } HostFactory;
 
@@ -234,10 +239,11 @@ static bool FactoryRelease(OrvaFactory* self)
     return --((HostFactory*)self)->references == 0;
 }
 
-static OrvaConverter* FactoryCreate(OrvaFactory* self, int32_t unitCode)
+static OrvaConverter* FactoryCreate(OrvaFactory* self, const char* slot, int32_t unitCode)
 {
-    (void)unitCode;
     HostFactory* factory = (HostFactory*)self;
+    if (factory->log)
+        AppendFormat(factory->log, "%s(%d)\n", slot, (int)unitCode);
     if (factory->made == MaxConverters)
         return NULL;
     HostConverter* converter = &factory->converters[factory->made++];
@@ -246,8 +252,29 @@ static OrvaConverter* FactoryCreate(OrvaFactory* self, int32_t unitCode)
     return &converter->base;
 }
 
-static const OrvaFactorySlots g_factorySlots = {FactoryAddRef, FactoryRelease, FactoryCreate,
-                                                FactoryCreate, FactoryCreate,  FactoryCreate};
+static OrvaConverter* FactoryCreateAngle(OrvaFactory* self, int32_t unitCode)
+{
+    return FactoryCreate(self, "CreateAngleConverter", unitCode);
+}
+
+static OrvaConverter* FactoryCreateLinear(OrvaFactory* self, int32_t unitCode)
+{
+    return FactoryCreate(self, "CreateLinearConverter", unitCode);
+}
+
+static OrvaConverter* FactoryCreatePressure(OrvaFactory* self, int32_t unitCode)
+{
+    return FactoryCreate(self, "CreatePressureConverter", unitCode);
+}
+
+static OrvaConverter* FactoryCreateTemperature(OrvaFactory* self, int32_t unitCode)
+{
+    return FactoryCreate(self, "CreateTemperatureConverter", unitCode);
+}
+
+static const OrvaFactorySlots g_factorySlots = {FactoryAddRef,         FactoryRelease,
+                                                FactoryCreateAngle,    FactoryCreateLinear,
+                                                FactoryCreatePressure, FactoryCreateTemperature};
 
 static void InitFactory(HostFactory* factory)
 {
@@ -820,11 +847,43 @@ static int ImportFiles(char** names, int count)
     return OutstandingReferences(&factory) == 0 ? 0 : 1;
 }
 
+/* ---- the record listing ------------------------------------------------------------- */
+
+static int PrintRecords(char** names, int count)
+{
+    OrvaPlugin* plugin = g_createPlugin();
+    if (!plugin)
+    {
+        fputs("CreatePlugin returned null\n", stderr);
+        return 1;
+    }
+    static wchar_t paths[MaxFiles][1024];
+    HostFileList list = {{&g_listSlots}, {NULL}, 0, 0};
+    for (int i = 0; i < count && i < MaxFiles; ++i)
+    {
+        size_t length = mbstowcs(paths[i], names[i], 1023);
+        if (length == (size_t)-1)
+            length = 0;
+        paths[i][length] = 0;
+        list.paths[list.count++] = paths[i];
+    }
+    HostFactory factory;
+    InitFactory(&factory);
+    HostReceiver receiver;
+    InitReceiver(&receiver, &factory.base, true);
+    factory.log = &receiver.log;
+    plugin->slots->Import(plugin, &list.base, &receiver.base);
+    bool destroyed = plugin->slots->Release(plugin);
+    HostWriteOutput(receiver.log.data ? receiver.log.data : "", receiver.log.size);
+    free(receiver.log.data);
+    return destroyed && count <= MaxFiles && OutstandingReferences(&factory) == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
     {
-        fputs("usage: orva_chost LIBRARY [--import FILE...]\n", stderr);
+        fputs("usage: orva_chost LIBRARY [--import FILE... | --records FILE...]\n", stderr);
         return 2;
     }
     char error[512];
@@ -841,6 +900,8 @@ int main(int argc, char** argv)
     }
     if (argc > 2 && strcmp(argv[2], "--import") == 0)
         return ImportFiles(argv + 3, argc - 3);
+    if (argc > 2 && strcmp(argv[2], "--records") == 0)
+        return PrintRecords(argv + 3, argc - 3);
 
     if (!HostMakeDirectory())
     {

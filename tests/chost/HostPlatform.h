@@ -15,6 +15,9 @@ void HostUnloadLibrary(void);
 
 void HostFreeString(OrvaBstr text);
 
+/* Writes the bytes to standard output as they are, with no translation of line ends. */
+void HostWriteOutput(const char* bytes, size_t size);
+
 /* A fresh directory for the test files, removed with everything in it by HostRemoveFiles. */
 bool HostMakeDirectory(void);
 /* The wide path of a file of that name in the directory, whether or not it exists. */

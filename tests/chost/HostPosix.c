@@ -43,6 +43,12 @@ void HostFreeString(OrvaBstr text)
         free((char*)text - 4);
 }
 
+void HostWriteOutput(const char* bytes, size_t size)
+{
+    fwrite(bytes, 1, size, stdout);
+    fflush(stdout);
+}
+
 bool HostMakeDirectory(void)
 {
     const char* base = getenv("TMPDIR");

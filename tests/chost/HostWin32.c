@@ -53,6 +53,20 @@ void HostFreeString(OrvaBstr text)
     SysFreeString(text);
 }
 
+void HostWriteOutput(const char* bytes, size_t size)
+{
+    fflush(stdout);
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    while (size > 0)
+    {
+        DWORD written = 0;
+        if (!WriteFile(output, bytes, (DWORD)size, &written, NULL) || written == 0)
+            return;
+        bytes += written;
+        size -= written;
+    }
+}
+
 bool HostMakeDirectory(void)
 {
     wchar_t base[MAX_PATH];
