@@ -37,7 +37,8 @@ public:
 class CJsonOutputs final : public COutputs
 {
 public:
-    explicit CJsonOutputs(std::size_t files) : m_stdout(stdout, "the output"), m_ordered(m_stdout, files)
+    explicit CJsonOutputs(std::size_t files)
+        : m_stdout(stdout, "the output"), m_ordered(m_stdout, files)
     {
         WriteJsonDocumentStart(m_stdout);
     }
@@ -196,7 +197,8 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         COrderedOutput messages(console, job.files.size());
         CShared shared{library, plugin, job, console, *outputs, messages};
 
-        std::size_t threads = std::min<std::size_t>(job.threads ? job.threads : 1, job.files.size());
+        std::size_t threads =
+            std::min<std::size_t>(job.threads ? job.threads : 1, job.files.size());
         if (threads <= 1)
             Work(shared);
         else

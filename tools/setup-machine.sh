@@ -1,7 +1,7 @@
 # Sourced by ./test and ./run: installs the Debian packages and the locale the build needs, only
 # when they are missing.
 orva_packages=(cmake ninja-build g++ clang libboost-dev libgtest-dev mingw-w64 wine wine64
-    nlohmann-json3-dev libcli11-dev libbenchmark-dev locales time binutils)
+    nlohmann-json3-dev libcli11-dev libbenchmark-dev locales time binutils python3)
 
 orva_missing=()
 for p in "${orva_packages[@]}"; do

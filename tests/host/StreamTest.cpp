@@ -60,9 +60,9 @@ public:
     }
     void Observation(const CRecord& observation, const CRecord* station, std::size_t setup) override
     {
-        log.push_back("observation " + observation.name + " of " +
-                      (station ? station->name : "-") + " " + std::to_string(setup) +
-                      (observation.horizontalAngle ? " hz" : "") + (observation.code ? " c" : ""));
+        log.push_back("observation " + observation.name + " of " + (station ? station->name : "-") +
+                      " " + std::to_string(setup) + (observation.horizontalAngle ? " hz" : "") +
+                      (observation.code ? " c" : ""));
     }
     void Message(const Host::CMessage& message) override
     {
@@ -254,9 +254,8 @@ TEST(JsonSinkTest, IndentsLikeTheWholeDocumentAndClosesEachFileWithItsMessages)
     std::vector<std::string> keys;
     for (const auto& item : document["files"][0].items())
         keys.push_back(item.key());
-    const std::vector<std::string> expected = {"path",     "points",   "stations",
-                                               "observations_without_station",
-                                               "imported", "messages"};
+    const std::vector<std::string> expected = {
+        "path", "points", "stations", "observations_without_station", "imported", "messages"};
     EXPECT_EQ(expected, keys);
     EXPECT_EQ(0u, streamed.find("{\n  \"units\": {"));
     EXPECT_NE(std::string::npos, StreamedJson({}).find("\"files\": []\n}\n"));
@@ -283,8 +282,18 @@ TEST(JsonSinkTest, StringsAndNumbersAreWrittenAsTheDocumentWroteThem)
         EXPECT_EQ(c.literal, out);
         EXPECT_EQ(nlohmann::json(c.text).dump(), out);
     }
-    const double numbers[] = {0.0, -0.0, 1.0, 100.0, 0.1, -3.25, 1e-7, 1e21, 123456789012345680.0,
-                              1.5707963267949, 5e-324, 1.7976931348623157e308};
+    const double numbers[] = {0.0,
+                              -0.0,
+                              1.0,
+                              100.0,
+                              0.1,
+                              -3.25,
+                              1e-7,
+                              1e21,
+                              123456789012345680.0,
+                              1.5707963267949,
+                              5e-324,
+                              1.7976931348623157e308};
     for (double number : numbers)
     {
         std::string out;
