@@ -115,6 +115,8 @@ struct CShared
     CConsole& console;
     COutputs& outputs;
     COrderedOutput& messages;
+    // How many files, from the one being written on, may be read at once.
+    std::size_t window;
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> notImported{0};
     std::atomic<bool> failed{false};
@@ -161,7 +163,11 @@ void Work(CShared& shared)
             factory, [](CUnitConverterFactory* f) { f->Release(); });
         for (std::size_t index = shared.next++; index < shared.job.files.size();
              index = shared.next++)
+        {
+            // A file far ahead of the one being written would only add to the spools.
+            shared.messages.WaitForWindow(index, shared.window);
             ImportOne(shared, index, factory);
+        }
     }
     catch (const COutputError& error)
     {
@@ -195,10 +201,9 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         else
             outputs = std::make_unique<CJsonOutputs>(job.files.size());
         COrderedOutput messages(console, job.files.size());
-        CShared shared{library, plugin, job, console, *outputs, messages};
-
         std::size_t threads =
             std::min<std::size_t>(job.threads ? job.threads : 1, job.files.size());
+        CShared shared{library, plugin, job, console, *outputs, messages, 4 * threads};
         if (threads <= 1)
             Work(shared);
         else

@@ -6,7 +6,11 @@ namespace Host
 class COrderedOutput::CSlot final : public IByteSink
 {
 public:
-    explicit CSlot(IByteSink& destination) : m_destination(destination) {}
+    // Spools of producers waiting for their turn keep little in memory, as a window of them may
+    // wait at once.
+    static constexpr std::size_t SpoolMemory = 64 * 1024;
+
+    explicit CSlot(IByteSink& destination) : m_destination(destination), m_spool(SpoolMemory) {}
 
     void Write(const char* data, std::size_t size) override
     {
@@ -67,12 +71,27 @@ void COrderedOutput::Finish(std::size_t index)
     std::size_t next = index + 1;
     while (next < m_slots.size())
     {
-        m_current.store(next, std::memory_order_release);
+        SetCurrent(next);
         if (!m_slots[next]->TakeTurn())
             return;
         ++next;
     }
-    m_current.store(m_slots.size(), std::memory_order_release);
+    SetCurrent(m_slots.size());
+}
+
+void COrderedOutput::SetCurrent(std::size_t current)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_turnMutex);
+        m_current.store(current, std::memory_order_release);
+    }
+    m_turnTaken.notify_all();
+}
+
+void COrderedOutput::WaitForWindow(std::size_t index, std::size_t window)
+{
+    std::unique_lock<std::mutex> lock(m_turnMutex);
+    m_turnTaken.wait(lock, [&] { return index < Current() + window; });
 }
 
 } // namespace Host

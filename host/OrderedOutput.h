@@ -1,12 +1,14 @@
 // One destination written by several producers at once, in producer order: what producer i
 // writes appears after everything of producers 0 to i-1. The first unfinished producer writes
-// straight through; the ones after it spool (memory, then a temporary file) until their turn, so
-// memory stays bounded however long the list is.
+// straight through; the ones after it spool (a little memory, then a temporary file) until their
+// turn. A caller keeps memory and open files bounded by starting producers only within a window
+// after the current one (WaitForWindow).
 #pragma once
 
 #include "host/ByteSink.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -35,6 +37,8 @@ public:
     // The producer whose bytes are going straight to the destination (producers() when all are
     // finished).
     std::size_t Current() const { return m_current.load(std::memory_order_acquire); }
+    // Blocks until producer index is fewer than window producers after the current one.
+    void WaitForWindow(std::size_t index, std::size_t window);
     std::size_t Producers() const { return m_slots.size(); }
 
 private:
@@ -43,6 +47,10 @@ private:
     IByteSink& m_destination;
     std::vector<std::unique_ptr<CSlot>> m_slots;
     std::atomic<std::size_t> m_current{0};
+    std::mutex m_turnMutex;
+    std::condition_variable m_turnTaken;
+
+    void SetCurrent(std::size_t current);
 };
 
 } // namespace Host

@@ -408,4 +408,24 @@ TEST(OrderedOutputTest, AProducerThatFinishesEarlyWaitsForItsTurn)
     EXPECT_EQ(3u, ordered.Current());
 }
 
+TEST(OrderedOutputTest, AProducerBeyondTheWindowWaitsUntilTheWindowReachesIt)
+{
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, 4);
+    ordered.WaitForWindow(1, 2); // within the window: returns at once
+    std::atomic<bool> started{false};
+    std::thread third(
+        [&]
+        {
+            ordered.WaitForWindow(2, 1);
+            started = true;
+        });
+    ordered.Finish(0);
+    EXPECT_FALSE(started) << "producer 2 is still beyond a window of 1 after producer 1";
+    ordered.Finish(1);
+    third.join();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(2u, ordered.Current());
+}
+
 } // namespace
