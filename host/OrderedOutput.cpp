@@ -48,7 +48,6 @@ private:
 };
 
 COrderedOutput::COrderedOutput(IByteSink& destination, std::size_t producers)
-    : m_destination(destination)
 {
     for (std::size_t i = 0; i < producers; ++i)
         m_slots.push_back(std::make_unique<CSlot>(destination));

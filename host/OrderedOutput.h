@@ -44,7 +44,6 @@ public:
 private:
     class CSlot;
 
-    IByteSink& m_destination;
     std::vector<std::unique_ptr<CSlot>> m_slots;
     std::atomic<std::size_t> m_current{0};
     std::mutex m_turnMutex;
