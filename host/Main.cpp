@@ -1,19 +1,17 @@
 // orva-import: imports "*.idx" files through the ORVA plug-in and prints what it read.
-#include "host/ImportReceiver.h"
-#include "host/Output.h"
+#include "host/Console.h"
+#include "host/ImportJob.h"
 #include "host/PluginLibrary.h"
 #include "host/PluginSearch.h"
-#include "host/ProgressBar.h"
-#include "host/UnitConverters.h"
 #include "host/Utf8.h"
 #include "host/VersionReport.h"
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -48,6 +46,7 @@ struct COptions
     std::string output;
     std::optional<unsigned int> codePage;
     bool version = false;
+    unsigned int jobs = Host::DefaultThreads();
 };
 
 bool StderrIsTerminal()
@@ -89,7 +88,19 @@ void PrepareStandardStreams()
     _setmode(_fileno(stderr), _O_BINARY);
     if (_isatty(_fileno(stdout)) || _isatty(_fileno(stderr)))
         SetConsoleOutputCP(CP_UTF8);
+#else
+    // A reader that goes away is a write error to report, not a signal that ends the program
+    // without a word.
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
+}
+
+// Bytes already written cannot be taken back and the plug-in cannot be stopped: the program ends
+// here, on whichever thread found the output broken.
+[[noreturn]] void OutputFailed(const Host::COutputError& error)
+{
+    std::cerr << Program << ": " << error.what() << "; the output is incomplete\n" << std::flush;
+    std::_Exit(HostFailure);
 }
 
 int UsageFailure(const std::string& message)
@@ -127,6 +138,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                    "Code page the files are written in, e.g. 1251 (default: 1252)")
         ->check(CLI::Range(1u, 65535u).description(""))
         ->type_name("CODEPAGE");
+    app.add_option("-j,--jobs", options.jobs,
+                   "Files imported at the same time (default: one per core); the output is the "
+                   "same for any number")
+        ->check(CLI::Range(1u, 1024u).description(""))
+        ->type_name("N");
 
     std::vector<char*> argv;
     std::vector<std::string> copies(arguments);
@@ -154,68 +170,6 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     if (options.format == "json" && !options.output.empty())
         return UsageFailure("--output is for --format csv; JSON goes to stdout");
     return std::nullopt;
-}
-
-// Prints messages as they arrive and draws the progress bar.
-class CConsoleEvents final : public Host::IImportEvents
-{
-public:
-    explicit CConsoleEvents(bool terminal) : m_progress(std::cerr, terminal) {}
-
-    void FileStarted(const Host::CFileRecords&) override { m_progress.Clear(); }
-
-    void MessageReported(const Host::CFileRecords& file, const Host::CMessage& message) override
-    {
-        m_progress.Clear();
-        std::cerr << file.path;
-        if (message.line)
-            std::cerr << ':' << *message.line;
-        std::cerr << ": " << message.text << '\n' << std::flush;
-    }
-
-    void ProgressChanged(const Host::CFileRecords& file, float percent) override
-    {
-        m_progress.Show(file.path, percent);
-    }
-
-    void Finish() { m_progress.Clear(); }
-
-private:
-    Host::CProgressBar m_progress;
-};
-
-bool WriteCsv(const std::vector<Host::CFileRecords>& files, const std::string& directory)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::path root = fs::u8path(directory);
-    fs::create_directories(root, error);
-    if (error)
-    {
-        std::cerr << Program << ": cannot create " << directory << ": " << error.message() << '\n';
-        return false;
-    }
-    struct CTable
-    {
-        const char* name;
-        void (*write)(const std::vector<Host::CFileRecords>&, std::ostream&);
-    };
-    const CTable tables[] = {{"points.csv", Host::WritePointsCsv},
-                             {"stations.csv", Host::WriteStationsCsv},
-                             {"observations.csv", Host::WriteObservationsCsv}};
-    for (const CTable& table : tables)
-    {
-        std::ofstream out(root / table.name, std::ios::binary | std::ios::trunc);
-        if (out)
-            table.write(files, out);
-        out.close();
-        if (!out)
-        {
-            std::cerr << Program << ": cannot write " << (root / table.name).u8string() << '\n';
-            return false;
-        }
-    }
-    return true;
 }
 
 int Run(const std::vector<std::string>& arguments)
@@ -259,41 +213,23 @@ int Run(const std::vector<std::string>& arguments)
         return HostFailure;
     }
 
-    std::vector<std::wstring> paths;
-    for (const std::string& file : options.files)
-        paths.push_back(Host::FromUtf8(file));
-    Host::CPathList list(std::move(paths));
-    Host::CUnitConverterFactory* factory = Host::CUnitConverterFactory::Create();
-    CConsoleEvents events(StderrIsTerminal());
-    Host::CImportReceiver receiver(factory, &events);
-    plugin->Import(&list, &receiver);
-    events.Finish();
+    Host::CImportJob job;
+    job.files = options.files;
+    job.format = options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
+    job.outputDirectory = options.output;
+    job.threads = options.jobs;
+    job.codePage = options.codePage;
+    job.onOutputError = OutputFailed;
+    Host::CConsole console(StderrIsTerminal());
+    Host::CImportOutcome outcome = Host::RunImport(*library, plugin, job, console);
     plugin->Release();
-    factory->Release();
 
-    if (receiver.Failed())
+    if (outcome.failed)
     {
         std::cerr << Program << ": ran out of memory while recording the import\n";
         return HostFailure;
     }
-    if (options.format == "csv")
-    {
-        if (!WriteCsv(receiver.Files(), options.output))
-            return HostFailure;
-    }
-    else
-    {
-        std::cout << Host::ToJson(receiver.Files()) << std::flush;
-        if (!std::cout)
-        {
-            std::cerr << Program << ": cannot write the output\n";
-            return HostFailure;
-        }
-    }
-    for (const Host::CFileRecords& file : receiver.Files())
-        if (!file.Imported())
-            return FileNotImported;
-    return AllImported;
+    return outcome.filesNotImported ? FileNotImported : AllImported;
 }
 
 } // namespace

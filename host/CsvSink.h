@@ -1,0 +1,59 @@
+// The CSV output as a sink of the record stream: three tables, one row per record, each row
+// written as its record arrives. Each table has a header row, RFC 4180 quoting and CRLF line
+// ends:
+//   points (file, name, north, east, elevation, class, code),
+//   stations (file, setup, name, instrument_height, temperature, pressure) and
+//   observations (file, setup, station, target, code, horizontal_angle, vertical_angle,
+//   slope_distance, reflector_height, date, vertical_angle_offset).
+// "setup" numbers the stations of a file from 1 and is empty for observations made before the
+// first station.
+#pragma once
+
+#include "host/ByteSink.h"
+#include "host/RecordSink.h"
+
+#include <memory>
+#include <string>
+
+namespace Host
+{
+
+enum class CsvTable
+{
+    Points,
+    Stations,
+    Observations
+};
+
+// The header row of a table.
+void WriteCsvHeader(CsvTable table, IByteSink& out);
+
+class CCsvSink final : public IRecordSink
+{
+public:
+    // The tables' rows go to the three sinks, which are borrowed; a null sink leaves its table out.
+    CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations);
+
+    void BeginFile(const std::string& path) override;
+    void Point(const CRecord& point) override;
+    void Station(const CRecord& station, std::size_t setup) override;
+    void Observation(const CRecord& observation, const CRecord* station,
+                     std::size_t setup) override;
+    void Message(const CMessage&) override {}
+    void EndFile(bool) override { Flush(); }
+
+    void Flush();
+
+private:
+    std::unique_ptr<CBufferedWriter> m_points;
+    std::unique_ptr<CBufferedWriter> m_stations;
+    std::unique_ptr<CBufferedWriter> m_observations;
+    // The file's path as a field, quoted once for all its rows.
+    std::string m_file;
+};
+
+// One CSV field appended: quoted when it holds a comma, a quotation mark, CR or LF, with the
+// quotation marks doubled.
+void AppendCsvField(std::string& out, const std::string& text);
+
+} // namespace Host

@@ -1,0 +1,72 @@
+// The JSON output as a sink of the record stream: one document for all files, indented by two
+// spaces, written while the records arrive. A file's points go out as they come; its stations and
+// the observations before its first station are held in spools (memory, then a temporary file)
+// until the file ends, since the document lists them after the points and a file may send points
+// at any time. The file's imported flag and messages close its object.
+#pragma once
+
+#include "host/ByteSink.h"
+#include "host/RecordSink.h"
+
+#include <cstddef>
+#include <string>
+
+namespace Host
+{
+
+// The document's opening, up to the list of files, and its end after the last file.
+void WriteJsonDocumentStart(IByteSink& out);
+void WriteJsonDocumentEnd(IByteSink& out, bool anyFile);
+
+class CJsonSink final : public IRecordSink
+{
+public:
+    // Writes the file objects to out. filesBefore is the number of file objects written to the
+    // document before this sink's first (a separator goes before each but the document's first).
+    explicit CJsonSink(IByteSink& out, std::size_t filesBefore = 0);
+
+    void BeginFile(const std::string& path) override;
+    void Point(const CRecord& point) override;
+    void Station(const CRecord& station, std::size_t setup) override;
+    void Observation(const CRecord& observation, const CRecord* station,
+                     std::size_t setup) override;
+    void Message(const CMessage& message) override;
+    void EndFile(bool imported) override;
+
+    // Passes on what is still buffered; EndFile does this for each file.
+    void Flush() { m_points.writer.Flush(); }
+
+private:
+    // One of the lists of a file object, written to its own buffer (and spool).
+    struct CList
+    {
+        explicit CList(IByteSink& sink) : writer(sink) {}
+        CBufferedWriter writer;
+        bool any = false;
+    };
+
+    static void Item(CList& list);
+    static void CloseList(CList& list, std::string& text, int indent);
+    void CloseStation();
+
+    std::size_t m_files;
+    IByteSink& m_sink;
+    CSpool m_stationSpool;
+    CSpool m_withoutStationSpool;
+    CSpool m_messageSpool;
+    CList m_points;
+    CList m_stations;
+    CList m_withoutStation;
+    CList m_messages;
+    bool m_stationOpen = false;
+    bool m_stationHasObservations = false;
+};
+
+// A JSON string literal of UTF-8 text: quotation mark, backslash and control characters escaped
+// as the document always escaped them, everything else as it is.
+void AppendJsonString(std::string& out, const std::string& text);
+// A number as the document always wrote it: the shortest text that reads back as the same double,
+// with ".0" on whole numbers; null for infinities and NaN, which JSON cannot hold.
+void AppendJsonNumber(std::string& out, double value);
+
+} // namespace Host

@@ -1,0 +1,31 @@
+// The messages of the record stream as lines for people: "FILE:LINE: text", or "FILE: text" for a
+// message about the whole file. Each line is passed on as soon as it is reported.
+#pragma once
+
+#include "host/ByteSink.h"
+#include "host/RecordSink.h"
+
+#include <string>
+
+namespace Host
+{
+
+class CMessageSink final : public IRecordSink
+{
+public:
+    explicit CMessageSink(IByteSink& out) : m_out(out) {}
+
+    void BeginFile(const std::string& path) override { m_path = path; }
+    void Point(const CRecord&) override {}
+    void Station(const CRecord&, std::size_t) override {}
+    void Observation(const CRecord&, const CRecord*, std::size_t) override {}
+    void Message(const CMessage& message) override;
+    void EndFile(bool) override {}
+
+private:
+    IByteSink& m_out;
+    std::string m_path;
+    std::string m_line;
+};
+
+} // namespace Host

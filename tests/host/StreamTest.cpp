@@ -1,0 +1,431 @@
+// The streaming outputs: record assembly into a stream, the JSON and CSV sinks, spools and the
+// ordered output that keeps many writers in file order.
+#include "host/CsvSink.h"
+#include "host/JsonSink.h"
+#include "host/MessageSink.h"
+#include "host/OrderedOutput.h"
+#include "host/Output.h"
+#include "host/RecordReceiver.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+using Host::CFileRecords;
+using Host::CRecord;
+
+class CStringSink final : public Host::IByteSink
+{
+public:
+    void Write(const char* data, std::size_t size) override { text.append(data, size); }
+    std::string text;
+};
+
+// Fails once more than limit bytes were written, as a full disk does.
+class CFullSink final : public Host::IByteSink
+{
+public:
+    explicit CFullSink(std::size_t limit) : m_limit(limit) {}
+    void Write(const char*, std::size_t size) override
+    {
+        if (m_written + size > m_limit)
+            throw Host::COutputError("cannot write the output: No space left on device");
+        m_written += size;
+    }
+
+private:
+    std::size_t m_limit;
+    std::size_t m_written = 0;
+};
+
+// Logs the stream as one line per event.
+class CLogSink final : public Host::IRecordSink
+{
+public:
+    void BeginFile(const std::string& path) override { log.push_back("file " + path); }
+    void Point(const CRecord& point) override
+    {
+        log.push_back("point " + point.name + (point.north ? " n" : "") + (point.code ? " c" : ""));
+    }
+    void Station(const CRecord& station, std::size_t setup) override
+    {
+        log.push_back("station " + std::to_string(setup) + " " + station.name +
+                      (station.instrumentHeight ? " h" : ""));
+    }
+    void Observation(const CRecord& observation, const CRecord* station, std::size_t setup) override
+    {
+        log.push_back("observation " + observation.name + " of " + (station ? station->name : "-") +
+                      " " + std::to_string(setup) + (observation.horizontalAngle ? " hz" : "") +
+                      (observation.code ? " c" : ""));
+    }
+    void Message(const Host::CMessage& message) override
+    {
+        log.push_back("message " + (message.line ? std::to_string(*message.line) : "-") + " " +
+                      message.text);
+    }
+    void EndFile(bool imported) override { log.push_back(imported ? "end" : "end not imported"); }
+
+    std::vector<std::string> log;
+};
+
+TEST(RecordReceiverTest, HandsOnEachRecordOnceTheNextBegins)
+{
+    CLogSink sink;
+    Host::CRecordReceiver receiver(nullptr, {&sink});
+    receiver.BeginFile(L"job.idx");
+    receiver.BeginTarget(L"T0");
+    receiver.SetHorizontalAngle(1.0);
+    EXPECT_EQ(1u, sink.log.size()) << "the open record is still being assembled";
+    receiver.BeginStation(L"S1");
+    receiver.SetInstrumentHeight(1.5);
+    receiver.BeginTarget(L"T1");
+    receiver.BeginPoint(L"P1");
+    receiver.SetNorth(100.0);
+    receiver.BeginTarget(L"T2");
+    receiver.SetCode(L"MARK");
+    receiver.SetCurrentLine(6);
+    receiver.ReportLineError(L"bad row");
+    receiver.BeginStation(L"S2");
+    receiver.BeginFile(L"second.idx");
+    receiver.SetNorth(1.0);
+    receiver.ReportFileError(L"cannot open");
+    receiver.Finish();
+    receiver.Finish();
+
+    const std::vector<std::string> expected = {
+        "file job.idx",
+        "observation T0 of - 0 hz",
+        "station 1 S1 h",
+        "observation T1 of S1 1",
+        "point P1 n",
+        "message 7 bad row",
+        "observation T2 of S1 1 c",
+        "station 2 S2",
+        "end",
+        "file second.idx",
+        "message - cannot open",
+        "end not imported",
+    };
+    EXPECT_EQ(expected, sink.log);
+    EXPECT_EQ(2u, receiver.Files());
+    EXPECT_EQ(1u, receiver.FilesNotImported());
+    EXPECT_FALSE(receiver.Failed());
+}
+
+TEST(RecordReceiverTest, RecordsBeforeAnyFileGoUnderAFileWithoutAPath)
+{
+    CLogSink sink;
+    Host::CRecordReceiver receiver(nullptr, {&sink});
+    receiver.SetNorth(1.0);
+    receiver.BeginPoint(nullptr);
+    receiver.SetCode(nullptr);
+    receiver.Finish();
+    const std::vector<std::string> expected = {"file ", "point  c", "end"};
+    EXPECT_EQ(expected, sink.log);
+}
+
+TEST(RecordReceiverTest, AWriteErrorIsReportedOnceAndEndsTheStream)
+{
+    CFullSink full(100);
+    Host::CCsvSink csv(&full, nullptr, nullptr);
+    int reported = 0;
+    std::string what;
+    Host::CRecordReceiver receiver(nullptr, {&csv});
+    receiver.OnOutputError(
+        [&](const Host::COutputError& error)
+        {
+            ++reported;
+            what = error.what();
+        });
+    receiver.BeginFile(L"job.idx");
+    for (int i = 0; i < 5000 && !receiver.Failed(); ++i)
+        receiver.BeginPoint(L"P");
+    receiver.Finish();
+    receiver.BeginFile(L"next.idx");
+    receiver.Finish();
+    EXPECT_TRUE(receiver.Failed());
+    EXPECT_EQ(1, reported);
+    EXPECT_NE(std::string::npos, what.find("No space left"));
+}
+
+// The sample of OutputTest, as the plug-in would stream it.
+void Replay(const std::vector<CFileRecords>& files, Host::IRecordSink& sink)
+{
+    for (const CFileRecords& file : files)
+    {
+        sink.BeginFile(file.path);
+        for (const Host::CMessage& message : file.messages)
+            sink.Message(message);
+        for (const CRecord& observation : file.observationsWithoutStation)
+            sink.Observation(observation, nullptr, 0);
+        for (const CRecord& point : file.points)
+            sink.Point(point);
+        for (std::size_t i = 0; i < file.stations.size(); ++i)
+        {
+            sink.Station(file.stations[i].station, i + 1);
+            for (const CRecord& observation : file.stations[i].observations)
+                sink.Observation(observation, &file.stations[i].station, i + 1);
+        }
+        sink.EndFile(file.Imported());
+    }
+}
+
+std::vector<CFileRecords> Sample()
+{
+    CFileRecords job;
+    job.path = "dir/job \"1\".idx";
+    job.messages.push_back({5, "Не указано имя точки", false});
+    job.messages.push_back({std::nullopt, "tab\there\x01", false});
+    CRecord point;
+    point.name = "P\\1";
+    point.north = 1000.5;
+    point.east = 1e21;
+    point.elevation = -0.0;
+    point.pointClass = -3;
+    point.code = "a,b";
+    job.points.push_back(point);
+    job.points.push_back(CRecord{});
+    CRecord early;
+    early.name = "T0";
+    early.slopeDistance = 12.0;
+    early.date = "20191225";
+    job.observationsWithoutStation.push_back(early);
+    for (int s = 0; s < 2; ++s)
+    {
+        Host::CStation station;
+        station.station.name = "S" + std::to_string(s);
+        station.station.temperature = 20.0 + s;
+        station.station.pressure = 1e-7;
+        if (s == 0)
+        {
+            CRecord target;
+            target.name = "T1";
+            target.code = "line\nbreak\r";
+            target.horizontalAngle = 0.7853981633974483;
+            target.verticalAngleOffset = 1.5707963267949;
+            target.reflectorHeight = 1.7;
+            station.observations.push_back(target);
+            station.observations.push_back(target);
+        }
+        job.stations.push_back(station);
+    }
+    CFileRecords empty;
+    empty.path = "empty.idx";
+    CFileRecords missing;
+    missing.path = "missing.idx";
+    missing.messages.push_back({std::nullopt, "Не удается открыть файл", true});
+    return {job, empty, missing};
+}
+
+std::string StreamedJson(const std::vector<CFileRecords>& files)
+{
+    CStringSink out;
+    Host::WriteJsonDocumentStart(out);
+    Host::CJsonSink sink(out);
+    Replay(files, sink);
+    Host::WriteJsonDocumentEnd(out, !files.empty());
+    return out.text;
+}
+
+TEST(JsonSinkTest, HoldsTheSameContentAsTheWholeDocument)
+{
+    // nlohmann::json compares objects without regard to the order of their keys.
+    for (const auto& files : {Sample(), std::vector<CFileRecords>{}})
+    {
+        const std::string streamed = StreamedJson(files);
+        EXPECT_EQ(nlohmann::json::parse(Host::ToJson(files)), nlohmann::json::parse(streamed))
+            << streamed;
+    }
+}
+
+TEST(JsonSinkTest, IndentsLikeTheWholeDocumentAndClosesEachFileWithItsMessages)
+{
+    const std::string streamed = StreamedJson(Sample());
+    // Re-indenting the parsed document with the same layout must give the same bytes, so the
+    // stream is laid out exactly as nlohmann-json lays out a document.
+    EXPECT_EQ(nlohmann::ordered_json::parse(streamed).dump(2) + "\n", streamed);
+    const auto document = nlohmann::ordered_json::parse(streamed);
+    std::vector<std::string> keys;
+    for (const auto& item : document["files"][0].items())
+        keys.push_back(item.key());
+    const std::vector<std::string> expected = {
+        "path", "points", "stations", "observations_without_station", "imported", "messages"};
+    EXPECT_EQ(expected, keys);
+    EXPECT_EQ(0u, streamed.find("{\n  \"units\": {"));
+    EXPECT_NE(std::string::npos, StreamedJson({}).find("\"files\": []\n}\n"));
+}
+
+TEST(JsonSinkTest, StringsAndNumbersAreWrittenAsTheDocumentWroteThem)
+{
+    const struct
+    {
+        std::string text;
+        const char* literal;
+    } strings[] = {
+        {"", "\"\""},
+        {"plain", "\"plain\""},
+        {"q\"b\\s/", "\"q\\\"b\\\\s/\""},
+        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},
+        {std::string("\x00\x1f\x7f", 3), "\"\\u0000\\u001f\x7f\""},
+        {"Пункт", "\"Пункт\""},
+    };
+    for (const auto& c : strings)
+    {
+        std::string out;
+        Host::AppendJsonString(out, c.text);
+        EXPECT_EQ(c.literal, out);
+        EXPECT_EQ(nlohmann::json(c.text).dump(), out);
+    }
+    const double numbers[] = {0.0,
+                              -0.0,
+                              1.0,
+                              100.0,
+                              0.1,
+                              -3.25,
+                              1e-7,
+                              1e21,
+                              123456789012345680.0,
+                              1.5707963267949,
+                              5e-324,
+                              1.7976931348623157e308};
+    for (double number : numbers)
+    {
+        std::string out;
+        Host::AppendJsonNumber(out, number);
+        EXPECT_EQ(nlohmann::json(number).dump(), out) << number;
+    }
+    std::string out;
+    Host::AppendJsonNumber(out, std::numeric_limits<double>::infinity());
+    EXPECT_EQ("null", out);
+}
+
+TEST(CsvSinkTest, StreamedTablesEqualTheWholeTables)
+{
+    const auto files = Sample();
+    CStringSink points, stations, observations;
+    Host::WriteCsvHeader(Host::CsvTable::Points, points);
+    Host::WriteCsvHeader(Host::CsvTable::Stations, stations);
+    Host::WriteCsvHeader(Host::CsvTable::Observations, observations);
+    Host::CCsvSink sink(&points, &stations, &observations);
+    Replay(files, sink);
+    std::ostringstream wholePoints, wholeStations, wholeObservations;
+    Host::WritePointsCsv(files, wholePoints);
+    Host::WriteStationsCsv(files, wholeStations);
+    Host::WriteObservationsCsv(files, wholeObservations);
+    EXPECT_EQ(wholePoints.str(), points.text);
+    EXPECT_EQ(wholeStations.str(), stations.text);
+    EXPECT_EQ(wholeObservations.str(), observations.text);
+}
+
+TEST(MessageSinkTest, WritesFileLineAndText)
+{
+    CStringSink out;
+    Host::CMessageSink sink(out);
+    sink.BeginFile("a.idx");
+    sink.Message({3, "bad", false});
+    sink.Message({std::nullopt, "cannot open", true});
+    EXPECT_EQ("a.idx:3: bad\na.idx: cannot open\n", out.text);
+}
+
+TEST(SpoolTest, GivesBackWhatItHeldInOrderFromMemoryAndFromATemporaryFile)
+{
+    for (std::size_t limit : {std::size_t{0}, std::size_t{10}, std::size_t{1} << 20})
+    {
+        Host::CSpool spool(limit);
+        std::string expected;
+        for (int i = 0; i < 20000; ++i)
+        {
+            const std::string piece = std::to_string(i) + ",";
+            spool.Write(piece.data(), piece.size());
+            expected += piece;
+        }
+        CStringSink out;
+        spool.MoveTo(out);
+        EXPECT_EQ(expected, out.text) << limit;
+        EXPECT_TRUE(spool.Empty());
+        spool.Write("x", 1);
+        spool.MoveTo(out);
+        EXPECT_EQ(expected + "x", out.text) << "a spool is reusable after it was emptied";
+    }
+}
+
+TEST(OrderedOutputTest, ProducersOnManyThreadsComeOutInTheirOrder)
+{
+    constexpr std::size_t producers = 64;
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, producers);
+    std::atomic<std::size_t> next{0};
+    auto work = [&]
+    {
+        for (std::size_t i = next++; i < producers; i = next++)
+        {
+            Host::IByteSink& sink = ordered.Producer(i);
+            // Later producers write more, so they often finish after the ones behind them.
+            for (std::size_t line = 0; line < 50 + (i % 7) * 400; ++line)
+            {
+                const std::string text = std::to_string(i) + ":" + std::to_string(line) + "\n";
+                sink.Write(text.data(), text.size());
+            }
+            ordered.Finish(i);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back(work);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    std::string expected;
+    for (std::size_t i = 0; i < producers; ++i)
+        for (std::size_t line = 0; line < 50 + (i % 7) * 400; ++line)
+            expected += std::to_string(i) + ":" + std::to_string(line) + "\n";
+    EXPECT_EQ(expected, destination.text);
+    EXPECT_EQ(producers, ordered.Current());
+}
+
+TEST(OrderedOutputTest, AProducerThatFinishesEarlyWaitsForItsTurn)
+{
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, 3);
+    ordered.Producer(2).Write("c", 1);
+    ordered.Finish(2);
+    ordered.Producer(1).Write("b", 1);
+    ordered.Producer(0).Write("a", 1);
+    EXPECT_EQ("a", destination.text) << "only the first producer writes through";
+    ordered.Finish(0);
+    EXPECT_EQ("ab", destination.text);
+    EXPECT_EQ(1u, ordered.Current());
+    ordered.Producer(1).Write("B", 1);
+    EXPECT_EQ("abB", destination.text) << "the current producer writes through";
+    ordered.Finish(1);
+    EXPECT_EQ("abBc", destination.text);
+    EXPECT_EQ(3u, ordered.Current());
+}
+
+TEST(OrderedOutputTest, AProducerBeyondTheWindowWaitsUntilTheWindowReachesIt)
+{
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, 4);
+    ordered.WaitForWindow(1, 2); // within the window: returns at once
+    std::atomic<bool> started{false};
+    std::thread third(
+        [&]
+        {
+            ordered.WaitForWindow(2, 1);
+            started = true;
+        });
+    ordered.Finish(0);
+    EXPECT_FALSE(started) << "producer 2 is still beyond a window of 1 after producer 1";
+    ordered.Finish(1);
+    third.join();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(2u, ordered.Current());
+}
+
+} // namespace
