@@ -170,15 +170,7 @@ void CRecordReceiver::SetProgress(float percent)
 
 void CRecordReceiver::BeginPoint(const wchar_t* name)
 {
-    Guard(
-        [&]
-        {
-            EnsureFile();
-            Complete();
-            m_record = CRecord();
-            m_record.name = ToUtf8(name);
-            m_open = OpenKind::Point;
-        });
+    Guard([&] { BeginRecord(name, OpenKind::Point); });
 }
 
 void CRecordReceiver::BeginStation(const wchar_t* name)
@@ -197,15 +189,16 @@ void CRecordReceiver::BeginStation(const wchar_t* name)
 
 void CRecordReceiver::BeginTarget(const wchar_t* name)
 {
-    Guard(
-        [&]
-        {
-            EnsureFile();
-            Complete();
-            m_record = CRecord();
-            m_record.name = ToUtf8(name);
-            m_open = OpenKind::Observation;
-        });
+    Guard([&] { BeginRecord(name, OpenKind::Observation); });
+}
+
+void CRecordReceiver::BeginRecord(const wchar_t* name, OpenKind kind)
+{
+    EnsureFile();
+    Complete();
+    m_record = CRecord();
+    m_record.name = ToUtf8(name);
+    m_open = kind;
 }
 
 #define ORVA_HOST_SETTER(Operation, Type, field)                                                   \

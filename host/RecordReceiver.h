@@ -87,6 +87,8 @@ private:
     void EnsureFile();
     // Hands the open record on and opens none.
     void Complete();
+    // Opens a point or an observation in place of the record open before.
+    void BeginRecord(const wchar_t* name, OpenKind kind);
     CRecord* OpenRecord();
     void Report(const wchar_t* message, bool fileError);
 
