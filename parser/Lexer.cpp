@@ -14,6 +14,7 @@ namespace
 
 struct RowRule
 {
+    static constexpr bool TrimsBlanks = true;
     wchar_t separator;
 
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
@@ -23,6 +24,7 @@ struct RowRule
 
 struct WordsRule
 {
+    static constexpr bool TrimsBlanks = false;
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'"'; }
@@ -30,6 +32,7 @@ struct WordsRule
 
 struct HeaderKeywordRule
 {
+    static constexpr bool TrimsBlanks = false;
     static bool IsEscape(wchar_t) { return false; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'\''; }
@@ -43,7 +46,8 @@ struct HeaderKeywordRule
 // Cuts [begin, end) into fields. sink.NewField() returns an empty string to fill; sink.EndField()
 // is told when that field is complete and answers whether scanning goes on. An empty input gives
 // no field at all; a separator at the very end gives one more empty field. An unclosed quote runs
-// to the end of the input.
+// to the end of the input. With Rule::TrimsBlanks, blanks before a field's first character are not
+// stored: they would be trimmed from its text anyway, quoted or not.
 template <class Rule, class Sink>
 void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink& sink)
 {
@@ -55,12 +59,15 @@ void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink
     bool inQuotes = false;
     while (p != end)
     {
+        if (Rule::TrimsBlanks && field->empty())
+            while (p != end && (*p == L' ' || *p == L'\t') && (inQuotes || !rule.IsSeparator(*p)))
+                ++p;
         // Ordinary characters are appended as one run.
         const wchar_t* run = p;
         while (p != end && !rule.IsEscape(*p) && !rule.IsSeparator(*p) && !rule.IsQuote(*p))
             ++p;
         if (p != run)
-            field->append(run, p);
+            field->append(run, static_cast<std::size_t>(p - run));
         if (p == end)
             break;
 
@@ -98,6 +105,7 @@ void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink
     sink.EndField(*field);
 }
 
+// Most blanks at the start never reach the field (see ScanFields); an escaped blank still can.
 void TrimBlanks(std::wstring& field)
 {
     std::size_t last = field.size();
@@ -106,8 +114,10 @@ void TrimBlanks(std::wstring& field)
     std::size_t first = 0;
     while (first < last && (field[first] == L' ' || field[first] == L'\t'))
         ++first;
-    field.erase(last);
-    field.erase(0, first);
+    if (last != field.size())
+        field.resize(last);
+    if (first != 0)
+        field.erase(0, first);
 }
 
 template <bool Trim> struct FieldListSink

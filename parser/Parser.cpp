@@ -78,20 +78,21 @@ void CParser::ProcessLine(const std::wstring& line)
 
 void CParser::Dispatch(const std::wstring& trimmed)
 {
-    // Keeps the current state alive through this line even when its END line pops it.
-    const ParserStatePtr current = m_stateStack.back();
-    if (ParserStatePtr opened = current->BeginSection(trimmed))
+    // Borrowed, not shared: the state is popped only once it has had the line, and nothing it is
+    // told can touch the stack.
+    IParserState& current = *m_stateStack.back();
+    if (ParserStatePtr opened = current.BeginSection(trimmed))
     {
         opened->SetContext(this);
-        m_stateStack.push_back(opened);
+        m_stateStack.push_back(std::move(opened));
         return;
     }
-    if (current->IsSectionEnd(trimmed))
+    if (current.IsSectionEnd(trimmed))
     {
         m_stateStack.pop_back();
         return;
     }
-    current->HandleLine(trimmed);
+    current.HandleLine(trimmed);
 }
 
 bool CParser::IsFormatRecognised() const

@@ -3,6 +3,7 @@
 // section hands data to a later one.
 #pragma once
 
+#include "parser/PointTable.h"
 #include "plugin/HostInterfaces.h"
 #include "plugin/RefPtr.h"
 
@@ -22,7 +23,7 @@ struct MeteoReadings
 };
 
 // Keys are compared as exact wide strings in code-unit order.
-typedef std::map<std::wstring, std::wstring> PointTable;  // point number -> point code
+typedef CPointTable PointTable;                           // point number -> point code
 typedef std::map<std::wstring, MeteoReadings> MeteoTable; // station number -> readings
 typedef std::map<std::wstring, double> InstrumentTable;   // instrument name -> offset, radians
 typedef std::map<std::wstring, double> ConfigTable;       // configuration number -> offset

@@ -9,16 +9,22 @@
 namespace State
 {
 
-// The converter reference is the caller's (usually a fresh one from the context's getter) and is
-// released by the caller; an absent converter or a text it does not read gives no value.
+// The converter is the caller's, who holds a reference to it for the call (usually a fresh one
+// from the context's getter); an absent converter or a text it does not read gives no value.
 template <class TConverter>
-std::optional<double> ConvertField(const Plugin::CRefPtr<TConverter>& converter,
-                                   const std::wstring& text)
+std::optional<double> ConvertField(TConverter* converter, const std::wstring& text)
 {
     double value = 0.0;
     if (converter && converter->Convert(text.c_str(), &value))
         return value;
     return std::nullopt;
+}
+
+template <class TConverter>
+std::optional<double> ConvertField(const Plugin::CRefPtr<TConverter>& converter,
+                                   const std::wstring& text)
+{
+    return ConvertField(converter.Get(), text);
 }
 
 } // namespace State

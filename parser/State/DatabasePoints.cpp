@@ -15,7 +15,12 @@ namespace
 // The classes a control point may have; any other text drops the row.
 bool IsKnownClass(const std::wstring& text)
 {
-    return text == L"FIX" || text == L"ADJ" || text == L"REF" || text == L"AVG";
+    if (text.size() != 3)
+        return false;
+    for (const wchar_t* known : {L"FIX", L"ADJ", L"REF", L"AVG"})
+        if (text.compare(0, 3, known, 3) == 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -80,28 +85,30 @@ void CDatabasePoints::HandleLine(const std::wstring& line)
     static const std::wstring noCode;
     const std::wstring& code = m_fields.Has(m_codeColumn) ? m_fields[m_codeColumn] : noCode;
     if (m_fields.Has(m_codeColumn) && m_fields.Has(m_pointNoColumn))
-        context.GetPointTable().emplace(m_fields[m_pointNoColumn], code);
+        context.GetPointTable().Add(m_fields[m_pointNoColumn], code);
 
     if (dropped || !receiver)
         return;
 
     receiver->BeginPoint(m_fields[m_pointIdColumn].c_str());
     context.NoteRecordOpened();
-    SendCoordinate(m_northColumn, &IGroundDataReceiver::SetNorth);
-    SendCoordinate(m_eastColumn, &IGroundDataReceiver::SetEast);
-    SendCoordinate(m_elevationColumn, &IGroundDataReceiver::SetElevation);
+    // One reference for the row rather than one for each coordinate.
+    const Plugin::CRefPtr<ILinearConverter> linear = context.GetLinearConverter();
+    SendCoordinate(linear.Get(), m_northColumn, &IGroundDataReceiver::SetNorth);
+    SendCoordinate(linear.Get(), m_eastColumn, &IGroundDataReceiver::SetEast);
+    SendCoordinate(linear.Get(), m_elevationColumn, &IGroundDataReceiver::SetElevation);
     if (hasClass)
         receiver->SetPointClass(1);
     if (!code.empty())
         receiver->SetCode(code.c_str());
 }
 
-void CDatabasePoints::SendCoordinate(std::int32_t column, void (IGroundDataReceiver::*set)(double))
+void CDatabasePoints::SendCoordinate(ILinearConverter* converter, std::int32_t column,
+                                     void (IGroundDataReceiver::*set)(double))
 {
     if (!m_fields.Has(column) || m_fields[column].empty())
         return;
-    if (const std::optional<double> value =
-            ConvertField(Context()->GetLinearConverter(), m_fields[column]))
+    if (const std::optional<double> value = ConvertField(converter, m_fields[column]))
         (Context()->GetReceiver()->*set)(*value);
 }
 

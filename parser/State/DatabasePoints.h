@@ -21,7 +21,8 @@ public:
 
 private:
     // Sends one coordinate through the linear converter when its field holds text that converts.
-    void SendCoordinate(std::int32_t column, void (IGroundDataReceiver::*set)(double));
+    void SendCoordinate(ILinearConverter* converter, std::int32_t column,
+                        void (IGroundDataReceiver::*set)(double));
 
     // Column positions in the head's list, -1 when the head does not list the column.
     const std::int32_t m_pointNoColumn;

@@ -45,27 +45,26 @@ void CTheodoliteSlope::HandleLine(const std::wstring& line)
     {
         // Only points of POINTS sections read before this row are known.
         const PointTable& points = Context()->GetPointTable();
-        const auto point = points.find(m_fields[m_targetNoColumn]);
-        if (point != points.end() && !point->second.empty())
-            receiver.SetCode(point->second.c_str());
+        const std::wstring* code = points.FindCode(m_fields[m_targetNoColumn]);
+        if (code && !code->empty())
+            receiver.SetCode(code->c_str());
     }
 
-    // Empty fields are handed to the converters too; the host decides what they read.
+    // Empty fields are handed to the converters too; the host decides what they read. One
+    // reference to each converter serves the whole row.
+    const Plugin::CRefPtr<Plugin::IAngleConverter> angles = Context()->GetAngleConverter();
+    const Plugin::CRefPtr<ILinearConverter> lengths = Context()->GetLinearConverter();
     if (m_fields.Has(m_horizontalColumn))
-        if (const auto angle =
-                ConvertField(Context()->GetAngleConverter(), m_fields[m_horizontalColumn]))
+        if (const auto angle = ConvertField(angles, m_fields[m_horizontalColumn]))
             receiver.SetHorizontalAngle(*angle);
     if (m_fields.Has(m_verticalColumn))
-        if (const auto angle =
-                ConvertField(Context()->GetAngleConverter(), m_fields[m_verticalColumn]))
+        if (const auto angle = ConvertField(angles, m_fields[m_verticalColumn]))
             receiver.SetVerticalAngle(*angle);
     if (m_fields.Has(m_distanceColumn))
-        if (const auto distance =
-                ConvertField(Context()->GetLinearConverter(), m_fields[m_distanceColumn]))
+        if (const auto distance = ConvertField(lengths, m_fields[m_distanceColumn]))
             receiver.SetSlopeDistance(*distance);
     if (m_fields.Has(m_reflectorColumn))
-        if (const auto height =
-                ConvertField(Context()->GetLinearConverter(), m_fields[m_reflectorColumn]))
+        if (const auto height = ConvertField(lengths, m_fields[m_reflectorColumn]))
             receiver.SetReflectorHeight(*height);
 
     if (!m_dateSent && m_fields.Has(m_dateColumn))

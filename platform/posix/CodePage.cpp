@@ -136,8 +136,12 @@ public:
         if (m_singleByte)
         {
             text.resize(size);
+            // Through locals, as stores through the string's pointer could alias the table.
+            const wchar_t* table = m_table;
+            wchar_t* out = &text[0];
+            const auto* in = reinterpret_cast<const unsigned char*>(bytes);
             for (std::size_t i = 0; i < size; ++i)
-                text[i] = m_table[static_cast<unsigned char>(bytes[i])];
+                out[i] = table[in[i]];
         }
         else
             DecodeMultiByte(bytes, size, text);
@@ -244,11 +248,24 @@ private:
 thread_local unsigned int t_selectedCodePage = DefaultCodePage;
 thread_local CCodePageDecoder t_decoder;
 
+// Out of line on purpose: the compiler would otherwise recompute a thread-local address, a call
+// in a shared library, for every byte of the decoding loop.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+CCodePageDecoder&
+ThreadDecoder()
+{
+    return t_decoder;
+}
+
 } // namespace
 
 void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& text)
 {
-    if (t_decoder.CodePage() != t_selectedCodePage && !t_decoder.Open(t_selectedCodePage))
+    CCodePageDecoder& decoder = ThreadDecoder();
+    const unsigned int selected = t_selectedCodePage;
+    if (decoder.CodePage() != selected && !decoder.Open(selected))
     {
         // The C library cannot convert even the default page: bytes stand for themselves.
         text.assign(bytes, bytes + size);
@@ -256,7 +273,7 @@ void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& tex
             c = static_cast<unsigned char>(c);
         return;
     }
-    t_decoder.Decode(bytes, size, text);
+    decoder.Decode(bytes, size, text);
 }
 
 bool SelectThreadCodePage(unsigned int codePage) noexcept

@@ -87,6 +87,22 @@ TEST(AngleDMSConverter, RewritesThePackedNotationForTheDottedConverter)
     }
 }
 
+// Around the length that the rewrite still does without an allocation.
+TEST(AngleDMSConverter, RewritesFieldsOfAnyLength)
+{
+    for (const std::size_t fraction : {54u, 55u, 56u, 57u, 500u})
+    {
+        const std::wstring digits(fraction, L'7');
+        CInnerConverter inner;
+        CAngleDMSConverter* converter = MakeHeld(&inner);
+        double value = -1.0;
+        EXPECT_TRUE(converter->Convert((L"1.2345" + digits).c_str(), &value));
+        ASSERT_EQ(1u, inner.texts.size());
+        EXPECT_EQ(L"1.23.45." + digits, inner.texts[0]) << "fraction digits: " << fraction;
+        EXPECT_TRUE(converter->Release());
+    }
+}
+
 TEST(AngleDMSConverter, PassesTheInnerConvertersFailureOn)
 {
     CInnerConverter inner;

@@ -27,8 +27,8 @@ public:
     // Point 3 has a code, point 2 an empty one.
     void SeedPoints()
     {
-        parser->GetPointTable()[L"3"] = L"FENCE";
-        parser->GetPointTable()[L"2"] = L"";
+        parser->GetPointTable().Add(L"3", L"FENCE");
+        parser->GetPointTable().Add(L"2", L"");
     }
 
     void FeedSlope(const std::wstring& head, const std::vector<std::wstring>& rows)

@@ -1,0 +1,73 @@
+// Point number -> point code, as POINTS sections give them and later sections look them up. A
+// job lists hundreds of thousands of points, so the table is kept compact: numbers are packed
+// into shared blocks of bytes, each code is held once however many points share it, and lookups
+// go through an open-addressing hash of small slots. Numbers compare as exact wide strings.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class CPointTable
+{
+public:
+    CPointTable();
+    ~CPointTable();
+    CPointTable(const CPointTable&) = delete;
+    CPointTable& operator=(const CPointTable&) = delete;
+
+    // Keeps code for number unless the number already has one: the first code given stays.
+    // Returns false when it was already there.
+    bool Add(const std::wstring& number, const std::wstring& code);
+    // The code kept for number, or null when the number is not in the table. Valid as long as
+    // the table.
+    const std::wstring* FindCode(const std::wstring& number) const;
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+
+    // Calls visit(number, code) for every entry, in the order they were added.
+    template <class Visit> void ForEach(Visit visit) const
+    {
+        for (const CEntry& entry : m_entries)
+            visit(Unpack(entry), m_codes[entry.code]);
+    }
+
+private:
+    struct CEntry
+    {
+        const unsigned char* number; // packed, in a block of m_blocks
+        std::uint32_t size;          // bytes of the packed number
+        std::uint32_t code;          // index into m_codes
+    };
+    struct CSlot
+    {
+        std::uint32_t entry; // index + 1 into m_entries; 0 is an empty slot
+        std::uint32_t hash;
+    };
+
+    // Packs number into m_packed: each character as a base-128 varint, so that equal numbers
+    // give equal bytes and most characters take one byte.
+    void Pack(const std::wstring& number) const;
+    static std::wstring Unpack(const CEntry& entry);
+    static std::uint32_t Hash(const std::string& packed);
+    // The slot that holds the packed number, or the empty slot where it belongs.
+    std::size_t FindSlot(const std::string& packed, std::uint32_t hash) const;
+    const unsigned char* Store(const std::string& packed);
+    std::uint32_t InternCode(const std::wstring& code);
+    void Grow();
+
+    std::deque<CEntry> m_entries;
+    std::vector<CSlot> m_slots;
+    std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
+    std::size_t m_blockUsed = 0;
+    std::size_t m_blockSize = 0;
+    std::deque<std::wstring> m_codes;
+    std::unordered_map<std::wstring, std::uint32_t> m_codeIndex;
+    // Scratch for the packed form of the number at hand, kept to spare an allocation a lookup.
+    mutable std::string m_packed;
+};

@@ -1,0 +1,95 @@
+#include "parser/PointTable.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// Numbers drawn from characters that pack to one, two, three and five bytes, so that distinct
+// numbers of different lengths can pack to similar bytes.
+std::wstring RandomNumber(std::mt19937& random)
+{
+    static const wchar_t kCharacters[] = {
+        L'0', L'1', L'7', L'P', L'\x7F', L'\x80', L'\xFF', L'\x3FFF', L'\x4000', L'\xFFFD', L'\0'};
+    std::uniform_int_distribution<std::size_t> length(0, 4);
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kCharacters / sizeof(wchar_t) - 1);
+    std::wstring number;
+    for (std::size_t n = length(random); n > 0; --n)
+        number.push_back(kCharacters[pick(random)]);
+    if (length(random) == 0)
+        number.push_back(static_cast<wchar_t>(0x10FFFF));
+    return number;
+}
+
+// The table against a std::map that keeps the first code, over enough numbers to grow it many
+// times and with most numbers given more than once.
+TEST(PointTable, KeepsTheFirstCodeOfEachNumberAsAMapWould)
+{
+    for (const unsigned seed : {1u, 2u, 3u})
+    {
+        std::mt19937 random(seed);
+        CPointTable table;
+        std::map<std::wstring, std::wstring> model;
+        std::vector<std::wstring> order;
+        for (int i = 0; i < 20000; ++i)
+        {
+            const std::wstring number = RandomNumber(random);
+            const std::wstring code = i % 3 == 0 ? L"" : L"C" + std::to_wstring(i % 50);
+            const bool added = model.emplace(number, code).second;
+            if (added)
+                order.push_back(number);
+            ASSERT_EQ(added, table.Add(number, code)) << "seed " << seed << ", row " << i;
+        }
+        ASSERT_EQ(model.size(), table.size());
+        for (int i = 0; i < 2000; ++i)
+        {
+            const std::wstring number = RandomNumber(random);
+            const auto expected = model.find(number);
+            const std::wstring* code = table.FindCode(number);
+            ASSERT_EQ(expected != model.end(), code != nullptr);
+            if (code)
+            {
+                EXPECT_EQ(expected->second, *code);
+            }
+        }
+        std::vector<std::wstring> listed;
+        table.ForEach(
+            [&](const std::wstring& number, const std::wstring& code)
+            {
+                listed.push_back(number);
+                EXPECT_EQ(model[number], code);
+            });
+        EXPECT_EQ(order, listed);
+    }
+}
+
+TEST(PointTable, AnEmptyTableFindsNothing)
+{
+    const CPointTable table;
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(nullptr, table.FindCode(L""));
+    EXPECT_EQ(nullptr, table.FindCode(L"1"));
+}
+
+// A number longer than a block of the pool takes a block of its own; the ones before it stay.
+TEST(PointTable, HoldsNumbersOfAnyLength)
+{
+    CPointTable table;
+    const std::wstring longNumber(100000, L'\x4000');
+    EXPECT_TRUE(table.Add(L"1", L"A"));
+    EXPECT_TRUE(table.Add(longNumber, L"LONG"));
+    EXPECT_TRUE(table.Add(L"2", L"B"));
+    EXPECT_FALSE(table.Add(longNumber, L"OTHER"));
+    ASSERT_NE(nullptr, table.FindCode(longNumber));
+    EXPECT_EQ(L"LONG", *table.FindCode(longNumber));
+    EXPECT_EQ(nullptr, table.FindCode(longNumber.substr(1)));
+    EXPECT_EQ(L"A", *table.FindCode(L"1"));
+    EXPECT_EQ(L"B", *table.FindCode(L"2"));
+}
+
+} // namespace
