@@ -18,9 +18,38 @@ enum class ReadStatus
     ReadFailed  // opened, but reading stopped with an error or for want of memory
 };
 
-// Reads the whole file at a wide path into bytes, unchanged (no line-end translation). The file
-// is opened for reading only and shared with other readers and writers. Never throws; on failure
-// the content of bytes is unspecified.
+// A file opened for reading only, shared with other readers and writers, read in pieces and
+// unchanged (no line-end translation). Only what holds text that ends can be opened: a disk file
+// on either platform, and on POSIX a pipe as well.
+class CInputFile
+{
+public:
+    CInputFile() = default;
+    ~CInputFile() { Close(); }
+    CInputFile(const CInputFile&) = delete;
+    CInputFile& operator=(const CInputFile&) = delete;
+
+    // Opens the file at a wide path, closing the one open before. Never throws.
+    ReadStatus Open(const wchar_t* path) noexcept;
+    // True for a file that can be read again from its start; false for a pipe.
+    bool IsRewindable() const noexcept { return m_rewindable; }
+    // The file's size when it was opened, 0 when it has none (a pipe); only a first guess, as
+    // the file may change while it is read.
+    std::uint64_t SizeWhenOpened() const noexcept { return m_size; }
+    // Up to size bytes from the current position; got is 0 at the end. False on a read error.
+    bool Read(char* buffer, std::size_t size, std::size_t& got) noexcept;
+    // Goes back to the start of a rewindable file. False when that fails.
+    bool Rewind() noexcept;
+    void Close() noexcept;
+
+private:
+    std::intptr_t m_handle = -1; // a descriptor, or a HANDLE on Windows
+    bool m_rewindable = false;
+    std::uint64_t m_size = 0;
+};
+
+// Reads the whole file at a wide path into bytes, as CInputFile opens and reads it. Never throws;
+// on failure the content of bytes is unspecified.
 ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept;
 
 // Replaces text with the characters of bytes[0, size) in the calling thread's code page. Every

@@ -53,42 +53,150 @@ constexpr unsigned int ControlZ = 0x1A;
 
 Platform::ReadStatus CFileLines::Read(const std::wstring& path)
 {
-    m_cursor = 0;
     m_count = 0;
-    const Platform::ReadStatus status = Platform::ReadWholeFile(path.c_str(), m_bytes);
+    m_failed = false;
+    const Platform::ReadStatus status = m_file.Open(path.c_str());
     if (status != Platform::ReadStatus::Read)
+        return status;
+    m_holdWhole = !m_file.IsRewindable();
+    if (!Start())
+        return Platform::ReadStatus::ReadFailed;
+    const char* line = nullptr;
+    std::size_t size = 0;
+    while (NextLine(line, size))
+        ++m_count;
+    if (m_failed)
+        return Platform::ReadStatus::ReadFailed;
+    if (m_holdWhole)
     {
-        std::string().swap(m_bytes);
+        m_begin = m_searched = m_textStart;
         return status;
     }
-    std::size_t markSize = 0;
-    m_encoding = DetectByteOrderMark(m_bytes.data(), m_bytes.size(), markSize);
-    m_cursor = markSize;
-    const std::size_t unit = UnitSize();
-    // A byte left over from the last UTF-16 unit is no character.
-    const std::size_t end = m_bytes.size() - (m_bytes.size() - m_cursor) % unit;
-    m_bytes.resize(Find(m_cursor, end, ControlZ));
-    for (std::size_t at = Find(m_cursor, m_bytes.size(), '\n'); at < m_bytes.size();
-         at = Find(at + unit, m_bytes.size(), '\n'))
-        ++m_count;
-    if (m_bytes.size() > m_cursor && !IsUnit(m_bytes.size() - unit, '\n'))
-        ++m_count;
+    if (!m_file.Rewind() || !Start())
+        return Platform::ReadStatus::ReadFailed;
     return status;
+}
+
+bool CFileLines::Start()
+{
+    std::string().swap(m_buffer);
+    m_begin = m_checked = m_end = m_searched = 0;
+    m_atEnd = false;
+    m_encoding = TextEncoding::ThreadCodePage;
+    // The mark is read before any unit is checked: its bytes decide what a unit is.
+    constexpr std::size_t kLongestMark = 3;
+    while (m_end < kLongestMark && ReadMore())
+    {
+    }
+    if (m_failed)
+        return false;
+    std::size_t markSize = 0;
+    m_encoding = DetectByteOrderMark(m_buffer.data(), m_end, markSize);
+    m_begin = m_checked = m_searched = m_textStart = markSize;
+    CheckForControlZ();
+    return true;
+}
+
+bool CFileLines::NextLine(const char*& line, std::size_t& size)
+{
+    const std::size_t unit = UnitSize();
+    for (;;)
+    {
+        const std::size_t lineFeed = Find(m_searched, m_checked, '\n');
+        if (lineFeed < m_checked)
+        {
+            std::size_t end = lineFeed;
+            if (end > m_begin && IsUnit(end - unit, '\r'))
+                end -= unit;
+            line = m_buffer.data() + m_begin;
+            size = end - m_begin;
+            m_begin = m_searched = lineFeed + unit;
+            return true;
+        }
+        m_searched = m_checked;
+        if (!Fill())
+        {
+            if (m_failed || m_checked == m_begin)
+                return false;
+            // The last line, without LF: a CR at its end stays.
+            line = m_buffer.data() + m_begin;
+            size = m_checked - m_begin;
+            m_begin = m_searched = m_checked;
+            return true;
+        }
+    }
+}
+
+bool CFileLines::Fill()
+{
+    if (!ReadMore())
+        return false;
+    CheckForControlZ();
+    return true;
+}
+
+bool CFileLines::ReadMore()
+{
+    if (m_atEnd)
+        return false;
+    constexpr std::size_t kBlock = 256 * 1024;
+    if (!m_holdWhole && m_begin > 0)
+    {
+        // The walked lines go; the line being read moves to the front.
+        m_buffer.erase(0, m_begin);
+        m_end -= m_begin;
+        m_checked -= m_begin;
+        m_searched -= m_begin;
+        m_begin = 0;
+        // A window grown by a long line shrinks back once that line is walked.
+        if (m_buffer.size() > 4 * kBlock && m_end < kBlock)
+        {
+            m_buffer.resize(m_end);
+            m_buffer.shrink_to_fit();
+        }
+    }
+    if (m_buffer.size() - m_end < kBlock / 2)
+        m_buffer.resize(std::max(m_buffer.size() + m_buffer.size() / 2, m_end + kBlock));
+    std::size_t got = 0;
+    if (!m_file.Read(&m_buffer[m_end], m_buffer.size() - m_end, got))
+    {
+        m_failed = true;
+        m_atEnd = true;
+        return false;
+    }
+    if (got == 0)
+    {
+        // A byte left over from the last UTF-16 unit is no character.
+        m_atEnd = true;
+        return false;
+    }
+    m_end += got;
+    return true;
+}
+
+void CFileLines::CheckForControlZ()
+{
+    const std::size_t unit = UnitSize();
+    const std::size_t whole = m_end - (m_end - m_checked) % unit;
+    const std::size_t controlZ = Find(m_checked, whole, ControlZ);
+    if (controlZ < whole)
+    {
+        m_end = m_checked = controlZ;
+        m_atEnd = true;
+        return;
+    }
+    m_checked = whole;
 }
 
 bool CFileLines::DecodeNext(std::wstring& text)
 {
-    if (m_cursor >= m_bytes.size())
+    const char* line = nullptr;
+    std::size_t size = 0;
+    if (!NextLine(line, size))
         return false;
-    const std::size_t unit = UnitSize();
-    const std::size_t lineFeed = Find(m_cursor, m_bytes.size(), '\n');
-    std::size_t end = lineFeed;
-    const std::size_t begin = m_cursor;
-    m_cursor = lineFeed < m_bytes.size() ? lineFeed + unit : lineFeed;
-    if (lineFeed < m_bytes.size() && end > begin && IsUnit(end - unit, '\r'))
-        end -= unit;
-    end = Find(begin, end, 0);
-    Decode(m_bytes.data() + begin, end - begin, text);
+    const std::size_t begin = static_cast<std::size_t>(line - m_buffer.data());
+    const std::size_t end = Find(begin, begin + size, 0);
+    Decode(line, end - begin, text);
     return true;
 }
 
@@ -102,7 +210,7 @@ std::size_t CFileLines::UnitSize() const
 
 bool CFileLines::IsUnit(std::size_t offset, unsigned int unit) const
 {
-    const auto* b = reinterpret_cast<const unsigned char*>(m_bytes.data()) + offset;
+    const auto* b = reinterpret_cast<const unsigned char*>(m_buffer.data()) + offset;
     switch (m_encoding)
     {
     case TextEncoding::Utf16LittleEndian:
@@ -118,11 +226,13 @@ std::size_t CFileLines::Find(std::size_t from, std::size_t end, unsigned int uni
 {
     if (UnitSize() == 1)
     {
-        const void* found = std::memchr(m_bytes.data() + from, static_cast<int>(unit), end - from);
-        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_bytes.data())
+        if (from >= end)
+            return end;
+        const void* found = std::memchr(m_buffer.data() + from, static_cast<int>(unit), end - from);
+        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_buffer.data())
                      : end;
     }
-    for (std::size_t at = from; at < end; at += 2)
+    for (std::size_t at = from; at + 2 <= end; at += 2)
         if (IsUnit(at, unit))
             return at;
     return end;

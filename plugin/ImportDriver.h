@@ -37,34 +37,63 @@ void ImportFile(const std::wstring& path, IGroundDataReceiver* receiver) noexcep
 namespace Driver
 {
 
-// The lines of one file, held as the file's bytes and decoded one at a time as they are walked,
-// so a file costs its own size in memory rather than a wide string per line. As in a text-mode
-// read on Windows, the file ends at its first Ctrl-Z. A file that starts with a byte-order mark
-// is UTF-8 or UTF-16 without its mark; any other is in the calling thread's code page.
+// The lines of one file, read in blocks and decoded one at a time as they are walked, so that a
+// file costs a block and its longest line in memory rather than its size. The lines are counted
+// in a first pass over the file, as progress needs their number; a pipe, which cannot be read
+// twice, is held whole instead. As in a text-mode read on Windows, the file ends at its first
+// Ctrl-Z. A file that starts with a byte-order mark is UTF-8 or UTF-16 without its mark; any
+// other is in the calling thread's code page.
 class CFileLines
 {
 public:
+    // Opens the file and counts its lines; the walk starts at the first line.
     Platform::ReadStatus Read(const std::wstring& path);
 
-    // Lines end at each LF; a last line without LF counts, a final LF starts no empty line.
+    // Lines end at each LF; a last line without LF counts, a final LF starts no empty line. A
+    // file that grows after it was counted is walked to its counted lines only.
     std::size_t Count() const { return m_count; }
 
     // Decodes the next line into text: the characters before its LF, without a CR right before
-    // the LF, up to the first NUL. False after the last.
+    // the LF, up to the first NUL. False after the last, or when reading failed (see Failed).
     bool DecodeNext(std::wstring& text);
+    // True when the file could not be read again after it was counted.
+    bool Failed() const { return m_failed; }
 
 private:
+    // Starts reading from the file's first byte: the byte-order mark is taken off again.
+    bool Start();
+    // The bytes of the next line, without its LF and a CR before it, valid until the next call.
+    bool NextLine(const char*& line, std::size_t& size);
+    // Reads more of the file into the window and checks it; false when no more comes or reading
+    // failed.
+    bool Fill();
+    // Reads more bytes into the window, unchecked.
+    bool ReadMore();
+    // Ends the bytes at the first Ctrl-Z among those not yet checked.
+    void CheckForControlZ();
     // Bytes of one character unit: 2 for UTF-16, 1 otherwise.
     std::size_t UnitSize() const;
-    // The offset of the first unit at or after from that equals unit, or the end of the bytes.
+    // The offset of the first unit at or after from that equals unit, or end.
     std::size_t Find(std::size_t from, std::size_t end, unsigned int unit) const;
     bool IsUnit(std::size_t offset, unsigned int unit) const;
     void Decode(const char* begin, std::size_t size, std::wstring& text) const;
 
-    std::string m_bytes;
+    Platform::CInputFile m_file;
     TextEncoding m_encoding = TextEncoding::ThreadCodePage;
+    // The window: bytes [m_begin, m_end) of m_buffer are read and not yet walked; those before
+    // m_checked are checked for Ctrl-Z and hold whole units (unit-aligned from m_begin).
+    std::string m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_checked = 0;
+    std::size_t m_end = 0;
+    // Where the search for the next LF goes on, so that a long line is searched once.
+    std::size_t m_searched = 0;
+    // The first byte after the mark: where a pipe held whole is walked again from.
+    std::size_t m_textStart = 0;
+    bool m_atEnd = false;
+    bool m_holdWhole = false;
+    bool m_failed = false;
     std::size_t m_count = 0;
-    std::size_t m_cursor = 0;
 };
 
 // Longer than any line of a real file; a line buffer grown past it is not kept for the next.
@@ -104,7 +133,13 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
             try
             {
                 if (!lines.DecodeNext(line))
+                {
+                    // Read and counted once, the file could not be read again: what was
+                    // imported stays, and the host learns that the rest is missing.
+                    if (lines.Failed())
+                        ReportFileMessage(receiver, MessageId::CannotOpenFile);
                     break;
+                }
                 parser.ProcessLine(line);
             }
             catch (const CParseException& failure)

@@ -44,54 +44,11 @@ bool AppendUtf8(std::string& out, wchar_t character)
     return true;
 }
 
-class CFileDescriptor
-{
-public:
-    explicit CFileDescriptor(int descriptor) : m_descriptor(descriptor) {}
-    ~CFileDescriptor()
-    {
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
-    }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-
-    int Get() const { return m_descriptor; }
-
-private:
-    int m_descriptor;
-};
-
-ReadStatus ReadAll(int descriptor, std::size_t expected, std::string& bytes)
-{
-    // The size from fstat is only a first guess: the file may change while it is read. One byte
-    // more than expected lets the read that finds the end go without growing the buffer.
-    bytes.resize(expected + 1 > 64 * 1024 ? expected + 1 : 64 * 1024);
-    std::size_t filled = 0;
-    for (;;)
-    {
-        if (filled == bytes.size())
-            bytes.resize(bytes.size() + bytes.size() / 2 + 64 * 1024);
-        const std::size_t room = std::min<std::size_t>(bytes.size() - filled, SSIZE_MAX);
-        const ssize_t got = ::read(descriptor, &bytes[filled], room);
-        if (got < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return ReadStatus::ReadFailed;
-        }
-        if (got == 0)
-            break;
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
-    return ReadStatus::Read;
-}
-
 } // namespace
 
-ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
+ReadStatus CInputFile::Open(const wchar_t* path) noexcept
 {
+    Close();
     try
     {
         if (!path || !*path)
@@ -108,29 +65,72 @@ ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
         while (descriptor < 0 && errno == EINTR);
         if (descriptor < 0)
             return ReadStatus::CannotOpen;
-        CFileDescriptor file(descriptor);
+        m_handle = descriptor;
 
         struct stat status;
-        if (::fstat(file.Get(), &status) != 0)
+        if (::fstat(descriptor, &status) != 0)
+        {
+            Close();
             return ReadStatus::ReadFailed;
+        }
         // A regular file, or a pipe such as <(command), holds text that ends. A device may
         // never end (/dev/zero) or never answer, and a directory or a socket is no text at all.
         if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode))
+        {
+            Close();
             return ReadStatus::CannotOpen;
+        }
         // Reads wait again, so a pipe is read to its writer's end.
-        const int flags = ::fcntl(file.Get(), F_GETFL);
-        if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        const int flags = ::fcntl(descriptor, F_GETFL);
+        if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        {
+            Close();
             return ReadStatus::ReadFailed;
-        const std::size_t expected = S_ISREG(status.st_mode) && status.st_size > 0
-                                         ? static_cast<std::size_t>(status.st_size)
-                                         : 0;
-        return ReadAll(file.Get(), expected, bytes);
+        }
+        m_rewindable = S_ISREG(status.st_mode);
+        m_size =
+            m_rewindable && status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+        return ReadStatus::Read;
     }
     catch (...)
     {
-        // Nothing but the buffers can fail: the file is larger than the memory left.
-        return ReadStatus::ReadFailed;
+        // Only the name's buffer can fail.
+        Close();
+        return ReadStatus::CannotOpen;
     }
+}
+
+bool CInputFile::Read(char* buffer, std::size_t size, std::size_t& got) noexcept
+{
+    got = 0;
+    if (m_handle < 0)
+        return false;
+    for (;;)
+    {
+        const ssize_t read =
+            ::read(static_cast<int>(m_handle), buffer, std::min<std::size_t>(size, SSIZE_MAX));
+        if (read >= 0)
+        {
+            got = static_cast<std::size_t>(read);
+            return true;
+        }
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+bool CInputFile::Rewind() noexcept
+{
+    return m_handle >= 0 && m_rewindable && ::lseek(static_cast<int>(m_handle), 0, SEEK_SET) == 0;
+}
+
+void CInputFile::Close() noexcept
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    m_rewindable = false;
+    m_size = 0;
 }
 
 } // namespace Platform

@@ -7,71 +7,66 @@ namespace Platform
 namespace
 {
 
-class CFileHandle
+HANDLE AsHandle(std::intptr_t handle)
 {
-public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    ~CFileHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_handle);
-    }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 } // namespace
 
 // The bytes are read unchanged; the driver splits lines at LF, drops a CR before it and ends the
 // file at its first Ctrl-Z, which is what the C runtime's text mode does.
-ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept
+ReadStatus CInputFile::Open(const wchar_t* path) noexcept
 {
-    try
+    Close();
+    if (!path || !*path)
+        return ReadStatus::CannotOpen;
+    const HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return ReadStatus::CannotOpen;
+    m_handle = reinterpret_cast<std::intptr_t>(file);
+    // Only a disk file holds text that ends: a console, a pipe or a device may never end.
+    if (::GetFileType(file) != FILE_TYPE_DISK)
     {
-        if (!path || !*path)
-            return ReadStatus::CannotOpen;
-        CFileHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.Get() == INVALID_HANDLE_VALUE)
-            return ReadStatus::CannotOpen;
-        // Only a disk file holds text that ends: a console, a pipe or a device may never end.
-        if (::GetFileType(file.Get()) != FILE_TYPE_DISK)
-            return ReadStatus::CannotOpen;
+        Close();
+        return ReadStatus::CannotOpen;
+    }
+    m_rewindable = true;
+    LARGE_INTEGER size;
+    m_size = ::GetFileSizeEx(file, &size) && size.QuadPart > 0
+                 ? static_cast<std::uint64_t>(size.QuadPart)
+                 : 0;
+    return ReadStatus::Read;
+}
 
-        LARGE_INTEGER size;
-        std::size_t expected = 0;
-        if (::GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
-            expected = static_cast<std::size_t>(size.QuadPart);
-        // The size is only a first guess: the file may change while it is read. One byte more
-        // lets the read that finds the end go without growing the buffer.
-        bytes.resize(expected + 1 > 64 * 1024 ? expected + 1 : 64 * 1024);
-        std::size_t filled = 0;
-        for (;;)
-        {
-            if (filled == bytes.size())
-                bytes.resize(bytes.size() + bytes.size() / 2 + 64 * 1024);
-            const std::size_t room = bytes.size() - filled;
-            const DWORD request = room > (1u << 30) ? (1u << 30) : static_cast<DWORD>(room);
-            DWORD got = 0;
-            if (!::ReadFile(file.Get(), &bytes[filled], request, &got, nullptr))
-                return ReadStatus::ReadFailed;
-            if (got == 0)
-                break;
-            filled += got;
-        }
-        bytes.resize(filled);
-        return ReadStatus::Read;
-    }
-    catch (...)
-    {
-        // Nothing but the buffer can fail: the file is larger than the memory left.
-        return ReadStatus::ReadFailed;
-    }
+bool CInputFile::Read(char* buffer, std::size_t size, std::size_t& got) noexcept
+{
+    got = 0;
+    if (m_handle == -1)
+        return false;
+    const DWORD request = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD read = 0;
+    if (!::ReadFile(AsHandle(m_handle), buffer, request, &read, nullptr))
+        return false;
+    got = read;
+    return true;
+}
+
+bool CInputFile::Rewind() noexcept
+{
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    return m_handle != -1 && ::SetFilePointerEx(AsHandle(m_handle), start, nullptr, FILE_BEGIN);
+}
+
+void CInputFile::Close() noexcept
+{
+    if (m_handle != -1)
+        ::CloseHandle(AsHandle(m_handle));
+    m_handle = -1;
+    m_rewindable = false;
+    m_size = 0;
 }
 
 } // namespace Platform
