@@ -4,6 +4,8 @@
 
 #include <boost/token_functions.hpp>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -46,8 +48,7 @@ struct HeaderKeywordRule
 // Cuts [begin, end) into fields. sink.NewField() returns an empty string to fill; sink.EndField()
 // is told when that field is complete and answers whether scanning goes on. An empty input gives
 // no field at all; a separator at the very end gives one more empty field. An unclosed quote runs
-// to the end of the input. With Rule::TrimsBlanks, blanks before a field's first character are not
-// stored: they would be trimmed from its text anyway, quoted or not.
+// to the end of the input.
 template <class Rule, class Sink>
 void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink& sink)
 {
@@ -59,9 +60,6 @@ void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink
     bool inQuotes = false;
     while (p != end)
     {
-        if (Rule::TrimsBlanks && field->empty())
-            while (p != end && (*p == L' ' || *p == L'\t') && (inQuotes || !rule.IsSeparator(*p)))
-                ++p;
         // Ordinary characters are appended as one run.
         const wchar_t* run = p;
         while (p != end && !rule.IsEscape(*p) && !rule.IsSeparator(*p) && !rule.IsQuote(*p))
@@ -105,34 +103,87 @@ void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink
     sink.EndField(*field);
 }
 
-// Most blanks at the start never reach the field (see ScanFields); an escaped blank still can.
-void TrimBlanks(std::wstring& field)
+bool IsBlank(wchar_t c)
 {
-    std::size_t last = field.size();
-    while (last > 0 && (field[last - 1] == L' ' || field[last - 1] == L'\t'))
-        --last;
-    std::size_t first = 0;
-    while (first < last && (field[first] == L' ' || field[first] == L'\t'))
-        ++first;
-    if (last != field.size())
-        field.resize(last);
-    if (first != 0)
-        field.erase(0, first);
+    return c == L' ' || c == L'\t';
 }
 
-template <bool Trim> struct FieldListSink
+// Cuts [begin, end) into the list's buffer by the same rules as ScanFields, each field followed
+// by a NUL and, with Rule::TrimsBlanks, trimmed of blanks at both ends. A field past those the
+// list keeps is scanned all the same, so that a bad escape anywhere rejects the row, and its room
+// is used again by the next.
+template <class Rule>
+void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, CFieldList& fields)
 {
-    CFieldList& fields;
+    if (begin == end)
+        return;
 
-    std::wstring& NewField() { return fields.AppendField(); }
-    // Every field is scanned, kept or not, so that a bad escape anywhere rejects the row.
-    bool EndField(std::wstring& field)
+    wchar_t* out = fields.Prepare(static_cast<std::size_t>(end - begin));
+    wchar_t* fieldStart = out;
+    bool full = fields.IsFull();
+    auto completeField = [&]()
     {
-        if (Trim)
-            TrimBlanks(field);
-        return true;
+        wchar_t* first = fieldStart;
+        wchar_t* last = out;
+        if (Rule::TrimsBlanks)
+        {
+            while (last != first && IsBlank(last[-1]))
+                --last;
+            while (first != last && IsBlank(*first))
+                ++first;
+        }
+        *last = L'\0';
+        if (!full)
+        {
+            fields.Keep(first, last);
+            full = fields.IsFull();
+            out = last + 1;
+        }
+        else
+            out = fieldStart;
+        fieldStart = out;
+    };
+
+    const wchar_t* p = begin;
+    bool inQuotes = false;
+    while (p != end)
+    {
+        // Blanks before a field's first character would be trimmed from it anyway.
+        if (Rule::TrimsBlanks && out == fieldStart)
+            while (p != end && IsBlank(*p) && (inQuotes || !rule.IsSeparator(*p)))
+                ++p;
+        while (p != end && !rule.IsEscape(*p) && !rule.IsSeparator(*p) && !rule.IsQuote(*p))
+            *out++ = *p++;
+        if (p == end)
+            break;
+
+        const wchar_t c = *p++;
+        if (rule.IsEscape(c))
+        {
+            if (p == end)
+                ThrowEscapeError("cannot end with escape");
+            const wchar_t next = *p++;
+            if (next == L'n')
+                *out++ = L'\n';
+            else if (rule.IsQuote(next) || rule.IsSeparator(next) || rule.IsEscape(next))
+                *out++ = next;
+            else
+                ThrowEscapeError("unknown escape sequence");
+        }
+        else if (rule.IsSeparator(c))
+        {
+            if (inQuotes)
+                *out++ = c;
+            else
+                completeField();
+        }
+        else
+        {
+            inQuotes = !inQuotes;
+        }
     }
-};
+    completeField();
+}
 
 // Nothing after the last word wanted can change the words before it: scanning stops there.
 struct VectorSink
@@ -159,14 +210,14 @@ const wchar_t* StripTerminators(const std::wstring& line, wchar_t terminator)
 }
 
 // A row abandoned on a bad escape delivers none of the fields scanned before the error.
-template <class Rule, class Sink>
-void ScanIntoList(const std::wstring& line, wchar_t terminator, const Rule& rule, Sink& sink,
+template <class Rule>
+void ScanIntoList(const std::wstring& line, wchar_t terminator, const Rule& rule,
                   CFieldList& fields)
 {
     fields.clear();
     try
     {
-        ScanFields(line.data(), StripTerminators(line, terminator), rule, sink);
+        ScanIntoFields(line.data(), StripTerminators(line, terminator), rule, fields);
     }
     catch (const boost::escaped_list_error&)
     {
@@ -177,18 +228,26 @@ void ScanIntoList(const std::wstring& line, wchar_t terminator, const Rule& rule
 
 } // namespace
 
+wchar_t* CFieldList::Prepare(std::size_t lineSize)
+{
+    // Every character comes from at least one of the line's, and each field kept adds a NUL; the
+    // field being scanned needs one more.
+    const std::size_t terminators = std::min(m_limit, lineSize + 1) + 1;
+    if (m_text.size() < lineSize + terminators)
+        m_text.resize(lineSize + terminators);
+    return &m_text[0];
+}
+
 void SplitRow(const IParserStateContext& context, const std::wstring& line, CFieldList& fields)
 {
     const RowRule rule{context.GetSeparator()};
-    FieldListSink<true> sink{fields};
-    ScanIntoList(line, context.GetTerminator(), rule, sink, fields);
+    ScanIntoList(line, context.GetTerminator(), rule, fields);
 }
 
 void SplitWords(const IParserStateContext& context, const std::wstring& line, CFieldList& fields)
 {
     const WordsRule rule;
-    FieldListSink<false> sink{fields};
-    ScanIntoList(line, context.GetTerminator(), rule, sink, fields);
+    ScanIntoList(line, context.GetTerminator(), rule, fields);
 }
 
 std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line, std::size_t maxWords)

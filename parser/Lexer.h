@@ -6,12 +6,39 @@
 #include <initializer_list>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class IParserStateContext;
 
-// The fields of one line. Clearing keeps the strings' storage, so reading row after row
-// allocates only when a field grows longer than any before it in the same place. A list may keep
+// One field of a row: characters held by its CFieldList, followed by a NUL, valid until the list
+// is filled again.
+class CFieldView
+{
+public:
+    CFieldView(const wchar_t* data, std::size_t size) : m_data(data), m_size(size) {}
+
+    const wchar_t* c_str() const { return m_data; }
+    const wchar_t* data() const { return m_data; }
+    std::size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    std::wstring str() const { return std::wstring(m_data, m_size); }
+    operator std::wstring_view() const { return std::wstring_view(m_data, m_size); }
+
+    bool operator==(const wchar_t* text) const
+    {
+        return std::char_traits<wchar_t>::length(text) == m_size &&
+               std::char_traits<wchar_t>::compare(m_data, text, m_size) == 0;
+    }
+    bool operator!=(const wchar_t* text) const { return !(*this == text); }
+
+private:
+    const wchar_t* m_data;
+    std::size_t m_size;
+};
+
+// The fields of one line, their characters in one buffer that is kept from row to row, so that
+// reading row after row allocates only when a row is longer than any before it. A list may keep
 // only its first few fields: the rest of a row is still scanned, but costs no memory.
 class CFieldList
 {
@@ -29,7 +56,10 @@ public:
 
     std::size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
-    const std::wstring& operator[](std::size_t index) const { return m_fields[index]; }
+    CFieldView operator[](std::size_t index) const
+    {
+        return CFieldView(m_text.data() + m_spans[index].offset, m_spans[index].size);
+    }
 
     // True when the row has a field at this column position (-1 stands for an absent column).
     bool Has(int position) const
@@ -37,43 +67,47 @@ public:
         return position >= 0 && static_cast<std::size_t>(position) < m_count;
     }
 
-    // Empties the list; storage grown by an oversized row is given back.
+    // Empties the list; a buffer grown by an oversized row is given back.
     void clear()
     {
-        for (std::size_t i = 0; i < m_count; ++i)
-            Shrink(m_fields[i]);
-        Shrink(m_discarded);
         m_count = 0;
+        if (m_text.capacity() > kKeptCapacity)
+            std::wstring().swap(m_text);
     }
 
-    // A new empty field at the end of the list, or, past the fields kept, a scratch string whose
-    // content is dropped.
-    std::wstring& AppendField()
+    // For the scanner: room for the fields of a line of this many characters (its characters
+    // and a NUL a field), and where they go.
+    wchar_t* Prepare(std::size_t lineSize);
+    // For the scanner: the field [begin, end) of the buffer, already followed by its NUL, is
+    // complete. False, with nothing kept, past the fields the list keeps.
+    bool Keep(const wchar_t* begin, const wchar_t* end)
     {
         if (m_count == m_limit)
-        {
-            m_discarded.clear();
-            return m_discarded;
-        }
-        if (m_count == m_fields.size())
-            m_fields.emplace_back();
-        std::wstring& field = m_fields[m_count++];
-        field.clear();
-        return field;
+            return false;
+        if (m_count == m_spans.size())
+            m_spans.emplace_back();
+        // Member by member: a span built whole and copied costs a stalled load a field.
+        CSpan& span = m_spans[m_count++];
+        span.offset = static_cast<std::size_t>(begin - m_text.data());
+        span.size = static_cast<std::size_t>(end - begin);
+        return true;
     }
+    bool IsFull() const { return m_count == m_limit; }
 
 private:
-    // Larger than any field of a real row; a buffer grown past it goes back to the heap.
+    // Larger than any row of a real file; a buffer grown past it goes back to the heap.
     static constexpr std::size_t kKeptCapacity = 64 * 1024;
 
-    static void Shrink(std::wstring& field)
+    struct CSpan
     {
-        if (field.capacity() > kKeptCapacity)
-            std::wstring().swap(field);
-    }
+        std::size_t offset;
+        std::size_t size;
+    };
 
-    std::vector<std::wstring> m_fields;
-    std::wstring m_discarded;
+    std::wstring m_text;
+    // Spans of the fields of the row at hand are the first m_count; the rest are kept for later
+    // rows.
+    std::vector<CSpan> m_spans;
     std::size_t m_count = 0;
     std::size_t m_limit = std::numeric_limits<std::size_t>::max();
 };

@@ -76,6 +76,23 @@ void CParser::ProcessLine(const std::wstring& line)
     Dispatch(m_trimmed);
 }
 
+void CParser::ProcessLine(std::wstring& line)
+{
+    static const wchar_t kTrimmed[] = L" \t\r\n";
+    const std::size_t first = line.find_first_not_of(kTrimmed);
+    if (first == std::wstring::npos)
+        line.clear();
+    else
+    {
+        const std::size_t last = line.find_last_not_of(kTrimmed);
+        if (last + 1 != line.size())
+            line.resize(last + 1);
+        if (first != 0)
+            line.erase(0, first);
+    }
+    Dispatch(line);
+}
+
 void CParser::Dispatch(const std::wstring& trimmed)
 {
     // Borrowed, not shared: the state is popped only once it has had the line, and nothing it is

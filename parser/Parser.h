@@ -20,6 +20,9 @@ public:
 
     // One decoded line of the file, in file order.
     void ProcessLine(const std::wstring& line);
+    // The same for a line that is the caller's to change: it is trimmed where it is, rather than
+    // copied, which is what the driver's reused line buffer wants.
+    void ProcessLine(std::wstring& line);
     // True once a known top-level section has been opened.
     bool IsFormatRecognised() const;
 

@@ -16,7 +16,7 @@ constexpr std::size_t kMaxLoadEighths = 5;
 CPointTable::CPointTable() = default;
 CPointTable::~CPointTable() = default;
 
-bool CPointTable::Add(const std::wstring& number, const std::wstring& code)
+bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
 {
     Pack(number);
     const std::uint32_t hash = Hash(m_packed);
@@ -33,7 +33,7 @@ bool CPointTable::Add(const std::wstring& number, const std::wstring& code)
     return true;
 }
 
-const std::wstring* CPointTable::FindCode(const std::wstring& number) const
+const std::wstring* CPointTable::FindCode(std::wstring_view number) const
 {
     if (m_entries.empty())
         return nullptr;
@@ -42,19 +42,22 @@ const std::wstring* CPointTable::FindCode(const std::wstring& number) const
     return slot.entry ? &m_codes[m_entries[slot.entry - 1].code] : nullptr;
 }
 
-void CPointTable::Pack(const std::wstring& number) const
+void CPointTable::Pack(std::wstring_view number) const
 {
-    m_packed.clear();
+    // No character takes more than five bytes.
+    m_packed.resize(number.size() * 5);
+    char* out = &m_packed[0];
     for (const wchar_t c : number)
     {
         auto value = static_cast<std::uint32_t>(c);
         while (value >= 0x80)
         {
-            m_packed.push_back(static_cast<char>(0x80 | (value & 0x7F)));
+            *out++ = static_cast<char>(0x80 | (value & 0x7F));
             value >>= 7;
         }
-        m_packed.push_back(static_cast<char>(value));
+        *out++ = static_cast<char>(value);
     }
+    m_packed.resize(static_cast<std::size_t>(out - m_packed.data()));
 }
 
 std::wstring CPointTable::Unpack(const CEntry& entry)
@@ -119,23 +122,27 @@ const unsigned char* CPointTable::Store(const std::string& packed)
     return at;
 }
 
-std::uint32_t CPointTable::InternCode(const std::wstring& code)
+std::uint32_t CPointTable::InternCode(std::wstring_view code)
 {
-    const auto known = m_codeIndex.find(code);
+    // The code given last is most often the one given next.
+    if (!m_codes.empty() && m_codes[m_lastCode] == code)
+        return m_lastCode;
+    m_codeKey.assign(code.data(), code.size());
+    const auto known = m_codeIndex.find(m_codeKey);
     if (known != m_codeIndex.end())
-        return known->second;
+        return m_lastCode = known->second;
     const auto index = static_cast<std::uint32_t>(m_codes.size());
-    m_codes.push_back(code);
+    m_codes.push_back(m_codeKey);
     try
     {
-        m_codeIndex.emplace(code, index);
+        m_codeIndex.emplace(m_codeKey, index);
     }
     catch (...)
     {
         m_codes.pop_back();
         throw;
     }
-    return index;
+    return m_lastCode = index;
 }
 
 void CPointTable::Grow()

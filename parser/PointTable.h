@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -22,10 +23,10 @@ public:
 
     // Keeps code for number unless the number already has one: the first code given stays.
     // Returns false when it was already there.
-    bool Add(const std::wstring& number, const std::wstring& code);
+    bool Add(std::wstring_view number, std::wstring_view code);
     // The code kept for number, or null when the number is not in the table. Valid as long as
     // the table.
-    const std::wstring* FindCode(const std::wstring& number) const;
+    const std::wstring* FindCode(std::wstring_view number) const;
 
     std::size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }
@@ -52,13 +53,13 @@ private:
 
     // Packs number into m_packed: each character as a base-128 varint, so that equal numbers
     // give equal bytes and most characters take one byte.
-    void Pack(const std::wstring& number) const;
+    void Pack(std::wstring_view number) const;
     static std::wstring Unpack(const CEntry& entry);
     static std::uint32_t Hash(const std::string& packed);
     // The slot that holds the packed number, or the empty slot where it belongs.
     std::size_t FindSlot(const std::string& packed, std::uint32_t hash) const;
     const unsigned char* Store(const std::string& packed);
-    std::uint32_t InternCode(const std::wstring& code);
+    std::uint32_t InternCode(std::wstring_view code);
     void Grow();
 
     std::deque<CEntry> m_entries;
@@ -68,6 +69,9 @@ private:
     std::size_t m_blockSize = 0;
     std::deque<std::wstring> m_codes;
     std::unordered_map<std::wstring, std::uint32_t> m_codeIndex;
+    std::uint32_t m_lastCode = 0;
+    // Scratch for a code looked up by its text.
+    std::wstring m_codeKey;
     // Scratch for the packed form of the number at hand, kept to spare an allocation a lookup.
     mutable std::string m_packed;
 };

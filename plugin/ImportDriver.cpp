@@ -142,8 +142,9 @@ bool CFileLines::ReadMore()
     constexpr std::size_t kBlock = 256 * 1024;
     if (!m_holdWhole && m_begin > 0)
     {
-        // The walked lines go; the line being read moves to the front.
-        m_buffer.erase(0, m_begin);
+        // The walked lines go; the line being read moves to the front. The buffer's size is its
+        // room, kept from fill to fill.
+        std::memmove(&m_buffer[0], m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
         m_checked -= m_begin;
         m_searched -= m_begin;

@@ -13,12 +13,12 @@ namespace
 {
 
 // The classes a control point may have; any other text drops the row.
-bool IsKnownClass(const std::wstring& text)
+bool IsKnownClass(const CFieldView& text)
 {
     if (text.size() != 3)
         return false;
     for (const wchar_t* known : {L"FIX", L"ADJ", L"REF", L"AVG"})
-        if (text.compare(0, 3, known, 3) == 0)
+        if (std::char_traits<wchar_t>::compare(text.data(), known, 3) == 0)
             return true;
     return false;
 }
@@ -82,8 +82,8 @@ void CDatabasePoints::HandleLine(const std::wstring& line)
     }
 
     // The point table takes the first code given for a number, even from a row that is dropped.
-    static const std::wstring noCode;
-    const std::wstring& code = m_fields.Has(m_codeColumn) ? m_fields[m_codeColumn] : noCode;
+    const CFieldView code =
+        m_fields.Has(m_codeColumn) ? m_fields[m_codeColumn] : CFieldView(L"", 0);
     if (m_fields.Has(m_codeColumn) && m_fields.Has(m_pointNoColumn))
         context.GetPointTable().Add(m_fields[m_pointNoColumn], code);
 

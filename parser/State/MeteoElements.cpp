@@ -42,7 +42,7 @@ void CMeteoElements::HandleLine(const std::wstring& line)
             ConvertField(Context()->GetPressureConverter(), m_fields[m_pressureColumn]);
 
     // The first row for a station stands, even one whose readings both failed.
-    Context()->GetMeteoTable().try_emplace(m_fields[m_stationColumn], readings);
+    Context()->GetMeteoTable().try_emplace(m_fields[m_stationColumn].str(), readings);
 }
 
 } // namespace State

@@ -33,10 +33,10 @@ void CTheodoliteConfigs::HandleLine(const std::wstring& line)
     // Only instruments listed on earlier lines are known; a configuration of any other is left
     // out for good, even if its instrument is listed later.
     const InstrumentTable& instruments = Context()->GetInstrumentTable();
-    const auto instrument = instruments.find(m_fields[m_instrumentColumn]);
+    const auto instrument = instruments.find(m_fields[m_instrumentColumn].str());
     if (instrument == instruments.end())
         return;
-    Context()->GetConfigTable().try_emplace(m_fields[m_configColumn], instrument->second);
+    Context()->GetConfigTable().try_emplace(m_fields[m_configColumn].str(), instrument->second);
 }
 
 } // namespace State

@@ -55,10 +55,10 @@ void CTheodoliteInstruments::HandleLine(const std::wstring& line)
     if (!m_fields.Has(m_nameColumn) || !m_fields.Has(m_typeColumn))
         return;
     double offset = 0.0;
-    if (!VerticalAngleOffset(m_fields[m_typeColumn], offset))
+    if (!VerticalAngleOffset(m_fields[m_typeColumn].str(), offset))
         return;
     // The first row for an instrument stands; later ones do not replace it.
-    Context()->GetInstrumentTable().try_emplace(m_fields[m_nameColumn], offset);
+    Context()->GetInstrumentTable().try_emplace(m_fields[m_nameColumn].str(), offset);
 }
 
 } // namespace State

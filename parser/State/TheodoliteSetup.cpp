@@ -21,8 +21,8 @@ void CTheodoliteSetup::HandleLine(const std::wstring& line)
     SplitWords(*Context(), line, m_fields);
     if (m_fields.size() != 2)
         return;
-    const std::wstring& keyword = m_fields[0];
-    const std::wstring& value = m_fields[1];
+    const CFieldView keyword = m_fields[0];
+    const std::wstring value = m_fields[1].str();
 
     if (keyword == L"STN_NO")
     {

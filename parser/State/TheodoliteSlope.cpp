@@ -77,7 +77,7 @@ void CTheodoliteSlope::SendDate(IGroundDataReceiver& receiver)
 {
     const boost::shared_ptr<IDateConverter> converter = Context()->GetDateConverter();
     m_date.clear();
-    if (converter && converter->Convert(m_fields[m_dateColumn], m_date))
+    if (converter && converter->Convert(m_fields[m_dateColumn].str(), m_date))
     {
         receiver.SetDate(m_date.c_str());
         m_dateSent = true;
@@ -87,7 +87,7 @@ void CTheodoliteSlope::SendDate(IGroundDataReceiver& receiver)
 void CTheodoliteSlope::SendVerticalAngleOffset(IGroundDataReceiver& receiver)
 {
     const ConfigTable& configs = Context()->GetConfigTable();
-    const auto config = configs.find(m_fields[m_configColumn]);
+    const auto config = configs.find(m_fields[m_configColumn].str());
     if (config != configs.end())
     {
         receiver.SetVerticalAngleOffset(config->second);

@@ -126,6 +126,9 @@ public:
             for (const WindowsMapping& mapping : WindowsMappings)
                 if (mapping.CodePage == codePage && m_table[mapping.Byte] == mapping.Byte)
                     m_table[mapping.Byte] = mapping.Character;
+        m_asciiAsItself = true;
+        for (unsigned int byte = 0; byte < 0x80; ++byte)
+            m_asciiAsItself = m_asciiAsItself && m_table[byte] == static_cast<wchar_t>(byte);
         return true;
     }
 
@@ -140,6 +143,19 @@ public:
             const wchar_t* table = m_table;
             wchar_t* out = &text[0];
             const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+            if (m_asciiAsItself)
+            {
+                // Widened as they are, in a loop the compiler vectorises; only a line with a byte
+                // above ASCII is looked up again.
+                unsigned char any = 0;
+                for (std::size_t i = 0; i < size; ++i)
+                {
+                    out[i] = in[i];
+                    any |= in[i];
+                }
+                if (any < 0x80)
+                    return;
+            }
             for (std::size_t i = 0; i < size; ++i)
                 out[i] = table[in[i]];
         }
@@ -240,6 +256,8 @@ private:
     iconv_t m_converter = reinterpret_cast<iconv_t>(-1);
     unsigned int m_codePage = 0;
     bool m_singleByte = false;
+    // True when every byte below 0x80 stands for the character of its own number.
+    bool m_asciiAsItself = false;
     wchar_t m_table[256] = {};
 };
 

@@ -59,7 +59,7 @@ Fields ToVector(const CFieldList& list)
 {
     Fields fields;
     for (std::size_t i = 0; i < list.size(); ++i)
-        fields.push_back(list[i]);
+        fields.push_back(list[i].str());
     return fields;
 }
 
@@ -161,7 +161,7 @@ template <class Split> void ExpectEscapeErrors(Split split)
     {
         CLexerContext context;
         CFieldList list;
-        list.AppendField() = L"stale";
+        SplitRow(context, L"stale", list);
         try
         {
             split(context, c.line, list);
