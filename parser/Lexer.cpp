@@ -5,6 +5,7 @@
 #include <boost/token_functions.hpp>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -17,11 +18,32 @@ namespace
 struct RowRule
 {
     static constexpr bool TrimsBlanks = true;
-    wchar_t separator;
+
+    explicit RowRule(wchar_t separator_)
+        : separator(separator_), lowSpecials(Bit(L'\'') | Bit(L'"') | Bit(separator_))
+    {
+    }
 
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     bool IsSeparator(wchar_t c) const { return c == separator; }
     static bool IsQuote(wchar_t c) { return c == L'\'' || c == L'"'; }
+    // Neither escape, separator nor quote. Digits, points, blanks and signs, most of a row, are
+    // below 64 and need one test of a mask; the escape is above.
+    bool IsOrdinary(wchar_t c) const
+    {
+        const auto code = static_cast<std::uint32_t>(c);
+        return code < 64 ? ((lowSpecials >> code) & 1) == 0 : c != L'\\' && c != separator;
+    }
+
+    wchar_t separator;
+    std::uint64_t lowSpecials;
+
+private:
+    static std::uint64_t Bit(wchar_t c)
+    {
+        const auto code = static_cast<std::uint32_t>(c);
+        return code < 64 ? std::uint64_t{1} << code : 0;
+    }
 };
 
 struct WordsRule
@@ -30,6 +52,7 @@ struct WordsRule
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'"'; }
+    static bool IsOrdinary(wchar_t c) { return !IsEscape(c) && !IsSeparator(c) && !IsQuote(c); }
 };
 
 struct HeaderKeywordRule
@@ -152,7 +175,7 @@ void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, 
         if (Rule::TrimsBlanks && out == fieldStart)
             while (p != end && IsBlank(*p) && (inQuotes || !rule.IsSeparator(*p)))
                 ++p;
-        while (p != end && !rule.IsEscape(*p) && !rule.IsSeparator(*p) && !rule.IsQuote(*p))
+        while (p != end && rule.IsOrdinary(*p))
             *out++ = *p++;
         if (p == end)
             break;

@@ -86,6 +86,13 @@ std::uint32_t CPointTable::Hash(const std::string& packed)
     std::uint32_t hash = 2166136261u;
     for (const char c : packed)
         hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    // FNV leaves the low bits, which pick the slot, poorly mixed for numbers that differ in
+    // their last digit: the finaliser of MurmurHash3 spreads them.
+    hash ^= hash >> 16;
+    hash *= 0x85EBCA6Bu;
+    hash ^= hash >> 13;
+    hash *= 0xC2B2AE35u;
+    hash ^= hash >> 16;
     return hash;
 }
 
