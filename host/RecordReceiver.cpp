@@ -131,6 +131,13 @@ void CRecordReceiver::SetCurrentLine(std::int32_t index)
     m_currentLine = index;
 }
 
+std::optional<std::int64_t> CRecordReceiver::LineNumber() const
+{
+    if (m_currentLine < 0)
+        return std::nullopt;
+    return m_currentLine + 1;
+}
+
 void CRecordReceiver::Report(const wchar_t* message, bool fileError)
 {
     Guard(
@@ -138,13 +145,71 @@ void CRecordReceiver::Report(const wchar_t* message, bool fileError)
         {
             EnsureFile();
             CMessage entry;
-            if (!fileError && m_currentLine >= 0)
-                entry.line = m_currentLine + 1;
+            if (!fileError)
+                entry.line = LineNumber();
             entry.text = ToUtf8(message);
             entry.fileError = fileError;
             m_fileError = m_fileError || fileError;
+            ++m_reports;
             for (IRecordSink* sink : m_sinks)
                 sink->Message(entry);
+        });
+}
+
+void CRecordReceiver::ConverterMade(Quantity quantity, std::int32_t unitCode)
+{
+    Guard(
+        [&]
+        {
+            EnsureFile();
+            CUnitChoice choice;
+            choice.quantity = quantity;
+            choice.unitCode = unitCode;
+            choice.line = LineNumber();
+            for (IRecordSink* sink : m_sinks)
+                sink->UnitChosen(choice);
+        });
+}
+
+namespace
+{
+
+const char* WhatIsNot(Quantity quantity)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        return "\" is not an angle";
+    case Quantity::Length:
+        return "\" is not a length";
+    case Quantity::Temperature:
+        return "\" is not a temperature";
+    case Quantity::Pressure:
+        return "\" is not a pressure";
+    }
+    return "\" is not a value";
+}
+
+} // namespace
+
+void CRecordReceiver::ValueRefused(Quantity quantity, std::int32_t unitCode, const wchar_t* text)
+{
+    Guard(
+        [&]
+        {
+            // An empty field is a value the file does not give, not one that is wrong.
+            if (!text || !*text)
+                return;
+            EnsureFile();
+            CWarning warning;
+            warning.line = LineNumber();
+            // The plug-in rewrote the packed notation; the surveyor knows the text as written.
+            const bool packed = quantity == Quantity::Angle && unitCode == AngleUnit::DottedDms;
+            warning.text = '"' + ToUtf8(packed ? PackedDmsText(text).c_str() : text);
+            warning.text += WhatIsNot(quantity);
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Warning(warning);
         });
 }
 
