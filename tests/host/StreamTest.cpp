@@ -181,9 +181,12 @@ TEST(RecordReceiverTest, CountsMessagesAndWarningsOfEveryFile)
     receiver.BeginFile(L"b.idx");
     receiver.ReportFileError(L"cannot open");
     receiver.ValueRefused(Host::Quantity::Pressure, 1, L"");
+    receiver.SetCurrentLine(std::numeric_limits<std::int32_t>::max());
+    receiver.ReportLineError(L"last");
     receiver.Finish();
-    EXPECT_EQ(3u, receiver.Reports());
+    EXPECT_EQ(4u, receiver.Reports());
     EXPECT_EQ("warning - \"warm\" is not a temperature", sink.log.at(2));
+    EXPECT_EQ("message 2147483648 last", sink.log.at(6));
 }
 
 TEST(RecordReceiverTest, RecordsBeforeAnyFileGoUnderAFileWithoutAPath)
