@@ -169,6 +169,8 @@ void ImportOne(CShared& shared, std::size_t index, CUnitConverterFactory* factor
     if (!summary)
         sinks.push_back(&messages);
     CRecordReceiver receiver(factory, std::move(sinks));
+    if (!summary)
+        receiver.SetDisplayUnits(shared.job.units);
     receiver.OnOutputError(shared.job.onOutputError);
     // Only the file whose output is being written draws the bar; the others would fight over it.
     receiver.OnProgress(

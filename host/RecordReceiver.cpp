@@ -1,5 +1,6 @@
 #include "host/RecordReceiver.h"
 
+#include "host/Output.h"
 #include "host/Utf8.h"
 
 namespace Host
@@ -273,20 +274,53 @@ void CRecordReceiver::BeginRecord(const wchar_t* name, OpenKind kind)
             record->field = value;                                                                 \
     }
 
-ORVA_HOST_SETTER(SetNorth, double, north)
-ORVA_HOST_SETTER(SetEast, double, east)
-ORVA_HOST_SETTER(SetElevation, double, elevation)
+// An angle or a length, which the outputs show in the display units.
+#define ORVA_HOST_MEASURE(Operation, field, quantity)                                              \
+    void CRecordReceiver::Operation(double value)                                                  \
+    {                                                                                              \
+        if (CRecord* record = OpenRecord())                                                        \
+        {                                                                                          \
+            record->field = value;                                                                 \
+            CheckShown(quantity, value);                                                           \
+        }                                                                                          \
+    }
+
+ORVA_HOST_MEASURE(SetNorth, north, Quantity::Length)
+ORVA_HOST_MEASURE(SetEast, east, Quantity::Length)
+ORVA_HOST_MEASURE(SetElevation, elevation, Quantity::Length)
 ORVA_HOST_SETTER(SetPointClass, std::int32_t, pointClass)
-ORVA_HOST_SETTER(SetInstrumentHeight, double, instrumentHeight)
-ORVA_HOST_SETTER(SetVerticalAngleOffset, double, verticalAngleOffset)
+ORVA_HOST_MEASURE(SetInstrumentHeight, instrumentHeight, Quantity::Length)
+ORVA_HOST_MEASURE(SetVerticalAngleOffset, verticalAngleOffset, Quantity::Angle)
 ORVA_HOST_SETTER(SetPressure, double, pressure)
 ORVA_HOST_SETTER(SetTemperature, double, temperature)
-ORVA_HOST_SETTER(SetVerticalAngle, double, verticalAngle)
-ORVA_HOST_SETTER(SetHorizontalAngle, double, horizontalAngle)
-ORVA_HOST_SETTER(SetReflectorHeight, double, reflectorHeight)
-ORVA_HOST_SETTER(SetSlopeDistance, double, slopeDistance)
+ORVA_HOST_MEASURE(SetVerticalAngle, verticalAngle, Quantity::Angle)
+ORVA_HOST_MEASURE(SetHorizontalAngle, horizontalAngle, Quantity::Angle)
+ORVA_HOST_MEASURE(SetReflectorHeight, reflectorHeight, Quantity::Length)
+ORVA_HOST_MEASURE(SetSlopeDistance, slopeDistance, Quantity::Length)
 
+#undef ORVA_HOST_MEASURE
 #undef ORVA_HOST_SETTER
+
+void CRecordReceiver::CheckShown(Quantity quantity, double value)
+{
+    if (!m_units)
+        return;
+    const bool angle = quantity == Quantity::Angle;
+    if (angle ? DisplayAngle(value, m_units->angle) : DisplayLength(value, m_units->length))
+        return;
+    Guard(
+        [&]
+        {
+            CWarning warning;
+            warning.line = LineNumber();
+            warning.text =
+                FormatNumber(value) + (angle ? " radians" : " metres") + " cannot be written in " +
+                (angle ? AngleUnitName(m_units->angle) : LengthUnitName(m_units->length));
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Warning(warning);
+        });
+}
 
 void CRecordReceiver::SetCode(const wchar_t* code)
 {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "host/ByteSink.h"
+#include "host/DisplayUnits.h"
 #include "host/RecordSink.h"
 #include "host/UnitConverters.h"
 #include "plugin/HostInterfaces.h"
@@ -34,6 +35,9 @@ public:
 
     void OnProgress(ProgressHandler handler) { m_onProgress = std::move(handler); }
     void OnOutputError(OutputErrorHandler handler) { m_onOutputError = std::move(handler); }
+    // The units the outputs show angles and lengths in: a value too large to be written in them
+    // is a warning. Without them no value is checked.
+    void SetDisplayUnits(const CDisplayUnits& units) { m_units = units; }
 
     // Ends the file being received; the plug-in has no call for it. BeginFile ends the one before.
     void Finish();
@@ -102,6 +106,7 @@ private:
     CRecord* OpenRecord();
     void Report(const wchar_t* message, bool fileError);
     std::optional<std::int64_t> LineNumber() const;
+    void CheckShown(Quantity quantity, double value);
 
     IUnitConverterFactory* m_factory;
     std::vector<IRecordSink*> m_sinks;
@@ -120,6 +125,7 @@ private:
     std::size_t m_filesNotImported = 0;
     std::uint64_t m_reports = 0;
     bool m_failed = false;
+    std::optional<CDisplayUnits> m_units;
 };
 
 } // namespace Host

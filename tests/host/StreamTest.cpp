@@ -189,6 +189,35 @@ TEST(RecordReceiverTest, CountsMessagesAndWarningsOfEveryFile)
     EXPECT_EQ("message 2147483648 last", sink.log.at(6));
 }
 
+TEST(RecordReceiverTest, AValueTooLargeForTheDisplayUnitIsAWarning)
+{
+    CLogSink sink;
+    Host::CRecordReceiver receiver(nullptr, {&sink});
+    Host::CDisplayUnits units;
+    units.angle = Host::AngleDisplay::Gons;
+    units.length = Host::LengthDisplay::InternationalFeet;
+    receiver.SetDisplayUnits(units);
+    receiver.BeginFile(L"big.idx");
+    receiver.SetCurrentLine(2);
+    receiver.BeginPoint(L"P");
+    receiver.SetNorth(1e308);
+    receiver.SetEast(1e300);
+    receiver.SetTemperature(1e308); // not shown in another unit
+    receiver.BeginTarget(L"T");
+    receiver.SetHorizontalAngle(-1.7976931348623157e308);
+    receiver.Finish();
+    const std::vector<std::string> expected = {
+        "file big.idx",
+        "warning 3 1e+308 metres cannot be written in international feet",
+        "point P n",
+        "warning 3 -1.7976931348623157e+308 radians cannot be written in gons",
+        "observation T of - 0 hz",
+        "end",
+    };
+    EXPECT_EQ(expected, sink.log);
+    EXPECT_EQ(2u, receiver.Reports());
+}
+
 TEST(RecordReceiverTest, RecordsBeforeAnyFileGoUnderAFileWithoutAPath)
 {
     CLogSink sink;
