@@ -123,6 +123,41 @@ std::vector<CNote> AllWarnings(const std::vector<CWarning>& warnings, const CHea
     return notes;
 }
 
+// "  angles: grads (default); degrees, from line 40", nothing when no converter was made.
+void AppendUnitsText(std::string& text, Quantity quantity, const std::vector<CUnitChoice>& choices)
+{
+    const std::vector<CUnitChoice> changes = Changes(choices);
+    if (changes.empty())
+        return;
+    text += "  ";
+    text += PluralName(quantity);
+    text += ':';
+    for (std::size_t i = 0; i < changes.size(); ++i)
+    {
+        const CUnitChoice& choice = changes[i];
+        text += i ? "; " : " ";
+        text += UnitCodeName(quantity, choice.unitCode);
+        if (IsPacked(choice))
+            text += " (packed)";
+        text += choice.line ? ", from line " + std::to_string(*choice.line) : " (default)";
+    }
+    text += '\n';
+}
+
+// A titled list of messages or warnings, one a line, nothing when there is none.
+template <class Entry>
+void AppendListText(std::string& text, const char* title, const std::vector<Entry>& entries)
+{
+    if (entries.empty())
+        return;
+    text += "  ";
+    text += title;
+    text += ":\n";
+    for (const Entry& entry : entries)
+        text += "    " + (entry.line ? "line " + std::to_string(*entry.line) + ": " : "") +
+                entry.text + '\n';
+}
+
 std::string JsonText(const Json& value, int indent)
 {
     std::string text = value.dump(2, ' ', false, Json::error_handler_t::replace);
@@ -217,31 +252,12 @@ void CInfoSink::WriteText(const CHeaderSettings& header, bool imported)
     std::string text = m_files ? "\n" : "";
     text += m_path + (imported ? "\n" : ": not imported\n");
     for (Quantity quantity : Quantities)
-    {
-        std::vector<CUnitChoice> changes = Changes(m_units[static_cast<std::size_t>(quantity)]);
-        if (changes.empty())
-            continue;
-        text += "  ";
-        text += PluralName(quantity);
-        text += ':';
-        for (std::size_t i = 0; i < changes.size(); ++i)
-        {
-            const CUnitChoice& choice = changes[i];
-            text += i ? "; " : " ";
-            text += UnitCodeName(quantity, choice.unitCode);
-            if (IsPacked(choice))
-                text += " (packed)";
-            text += choice.line ? ", from line " + std::to_string(*choice.line) : " (default)";
-        }
-        text += '\n';
-    }
+        AppendUnitsText(text, quantity, m_units[static_cast<std::size_t>(quantity)]);
     if (header.opened)
-    {
         text += "  separator: " + CharacterText(header.separator) +
                 ", terminator: " + CharacterText(header.terminator) +
                 ", dates: " + DateOrderName(header.dateOrder) + '\n';
-    }
-    std::vector<CNote> warnings = AllWarnings(m_warnings, header);
+    const std::vector<CNote> warnings = AllWarnings(m_warnings, header);
     text += "  points: " + std::to_string(m_points) + ", stations: " + std::to_string(m_stations) +
             ", observations: " + std::to_string(m_observations) +
             ", messages: " + std::to_string(m_messages.size()) +
@@ -253,19 +269,8 @@ void CInfoSink::WriteText(const CHeaderSettings& header, bool imported)
             text += (i ? ", " : " ") + header.sections[i];
         text += '\n';
     }
-    auto list = [&](const char* title, const auto& entries)
-    {
-        if (entries.empty())
-            return;
-        text += "  ";
-        text += title;
-        text += ":\n";
-        for (const auto& entry : entries)
-            text += "    " + (entry.line ? "line " + std::to_string(*entry.line) + ": " : "") +
-                    entry.text + '\n';
-    };
-    list("messages", m_messages);
-    list("warnings", warnings);
+    AppendListText(text, "messages", m_messages);
+    AppendListText(text, "warnings", warnings);
     m_out.Write(text.data(), text.size());
 }
 
