@@ -6,8 +6,25 @@
 
 namespace Host
 {
+
+// A value and the unit to show it in.
+struct CCsvSink::CAngle
+{
+    const std::optional<double>& radians;
+    AngleDisplay unit;
+};
+
+struct CCsvSink::CLength
+{
+    const std::optional<double>& metres;
+    LengthDisplay unit;
+};
+
 namespace
 {
+
+using CAngle = CCsvSink::CAngle;
+using CLength = CCsvSink::CLength;
 
 // Empty fields are values the file did not give.
 void Append(std::string& out, const std::optional<double>& value)
@@ -34,6 +51,24 @@ void Append(std::string& out, const std::optional<std::string>& value)
 void Append(std::string& out, std::size_t number)
 {
     out += std::to_string(number);
+}
+
+// A value too large for the display unit stays empty, as JSON shows it null.
+void Append(std::string& out, const CAngle& angle)
+{
+    if (!angle.radians)
+        return;
+    std::optional<double> shown = DisplayAngle(*angle.radians, angle.unit);
+    if (shown && angle.unit == AngleDisplay::DegreesMinutesSeconds)
+        out += DmsText(*shown);
+    else
+        Append(out, shown);
+}
+
+void Append(std::string& out, const CLength& length)
+{
+    if (length.metres)
+        Append(out, DisplayLength(*length.metres, length.unit));
 }
 
 template <class First, class... Rest>
@@ -87,8 +122,9 @@ void WriteCsvHeader(CsvTable table, IByteSink& out)
     out.Write(header, std::strlen(header));
 }
 
-CCsvSink::CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations)
-    : m_points(WriterFor(points)), m_stations(WriterFor(stations)),
+CCsvSink::CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations,
+                   const CDisplayUnits& units)
+    : m_units(units), m_points(WriterFor(points)), m_stations(WriterFor(stations)),
       m_observations(WriterFor(observations))
 {
 }
@@ -108,7 +144,8 @@ void CCsvSink::Point(const CRecord& point)
     out += ',';
     AppendCsvField(out, point.name);
     out += ',';
-    Row(out, point.north, point.east, point.elevation, point.pointClass, point.code);
+    Row(out, Length(point.north), Length(point.east), Length(point.elevation), point.pointClass,
+        point.code);
     m_points->Commit();
 }
 
@@ -123,7 +160,7 @@ void CCsvSink::Station(const CRecord& station, std::size_t setup)
     out += ',';
     AppendCsvField(out, station.name);
     out += ',';
-    Row(out, station.instrumentHeight, station.temperature, station.pressure);
+    Row(out, Length(station.instrumentHeight), station.temperature, station.pressure);
     m_stations->Commit();
 }
 
@@ -145,10 +182,20 @@ void CCsvSink::Observation(const CRecord& observation, const CRecord* station, s
     out += ',';
     AppendCsvField(out, observation.name);
     out += ',';
-    Row(out, observation.code, observation.horizontalAngle, observation.verticalAngle,
-        observation.slopeDistance, observation.reflectorHeight, observation.date,
-        observation.verticalAngleOffset);
+    Row(out, observation.code, Angle(observation.horizontalAngle), Angle(observation.verticalAngle),
+        Length(observation.slopeDistance), Length(observation.reflectorHeight), observation.date,
+        Angle(observation.verticalAngleOffset));
     m_observations->Commit();
+}
+
+CAngle CCsvSink::Angle(const std::optional<double>& radians) const
+{
+    return {radians, m_units.angle};
+}
+
+CLength CCsvSink::Length(const std::optional<double>& metres) const
+{
+    return {metres, m_units.length};
 }
 
 void CCsvSink::Flush()

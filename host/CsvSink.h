@@ -6,13 +6,16 @@
 //   observations (file, setup, station, target, code, horizontal_angle, vertical_angle,
 //   slope_distance, reflector_height, date, vertical_angle_offset).
 // "setup" numbers the stations of a file from 1 and is empty for observations made before the
-// first station.
+// first station. Angles and lengths are in the display units; degrees, minutes and seconds as
+// the text D°MM′SS.s″.
 #pragma once
 
 #include "host/ByteSink.h"
+#include "host/DisplayUnits.h"
 #include "host/RecordSink.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace Host
@@ -32,7 +35,8 @@ class CCsvSink final : public IRecordSink
 {
 public:
     // The tables' rows go to the three sinks, which are borrowed; a null sink leaves its table out.
-    CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations);
+    CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations,
+             const CDisplayUnits& units = {});
 
     void BeginFile(const std::string& path) override;
     void Point(const CRecord& point) override;
@@ -44,7 +48,14 @@ public:
 
     void Flush();
 
+    struct CAngle;
+    struct CLength;
+
 private:
+    CAngle Angle(const std::optional<double>& radians) const;
+    CLength Length(const std::optional<double>& metres) const;
+
+    CDisplayUnits m_units;
     std::unique_ptr<CBufferedWriter> m_points;
     std::unique_ptr<CBufferedWriter> m_stations;
     std::unique_ptr<CBufferedWriter> m_observations;

@@ -1,6 +1,7 @@
 #include "host/ImportJob.h"
 
 #include "host/CsvSink.h"
+#include "host/InfoSink.h"
 #include "host/JsonSink.h"
 #include "host/MessageSink.h"
 #include "host/OrderedOutput.h"
@@ -37,15 +38,15 @@ public:
 class CJsonOutputs final : public COutputs
 {
 public:
-    explicit CJsonOutputs(std::size_t files)
-        : m_stdout(stdout, "the output"), m_ordered(m_stdout, files)
+    CJsonOutputs(std::size_t files, const CDisplayUnits& units)
+        : m_units(units), m_stdout(stdout, "the output"), m_ordered(m_stdout, files)
     {
-        WriteJsonDocumentStart(m_stdout);
+        WriteJsonDocumentStart(m_stdout, m_units);
     }
 
     std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
     {
-        return std::make_unique<CJsonSink>(m_ordered.Producer(index), index);
+        return std::make_unique<CJsonSink>(m_ordered.Producer(index), index, m_units);
     }
     void Finish(std::size_t index) override { m_ordered.Finish(index); }
     void Close() override
@@ -55,6 +56,37 @@ public:
     }
 
 private:
+    CDisplayUnits m_units;
+    CStreamSink m_stdout;
+    COrderedOutput m_ordered;
+};
+
+class CInfoOutputs final : public COutputs
+{
+public:
+    CInfoOutputs(std::size_t files, InfoLayout layout, std::atomic<std::uint64_t>& notes)
+        : m_layout(layout), m_notes(notes), m_stdout(stdout, "the output"),
+          m_ordered(m_stdout, files)
+    {
+        if (m_layout == InfoLayout::Json)
+            WriteInfoDocumentStart(m_stdout);
+    }
+
+    std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
+    {
+        return std::make_unique<CInfoSink>(m_ordered.Producer(index), m_layout, index, &m_notes);
+    }
+    void Finish(std::size_t index) override { m_ordered.Finish(index); }
+    void Close() override
+    {
+        if (m_layout == InfoLayout::Json)
+            WriteInfoDocumentEnd(m_stdout, m_ordered.Producers() > 0);
+        m_stdout.Close();
+    }
+
+private:
+    InfoLayout m_layout;
+    std::atomic<std::uint64_t>& m_notes;
     CStreamSink m_stdout;
     COrderedOutput m_ordered;
 };
@@ -62,7 +94,8 @@ private:
 class CCsvOutputs final : public COutputs
 {
 public:
-    CCsvOutputs(const std::string& directory, std::size_t files)
+    CCsvOutputs(const std::string& directory, std::size_t files, const CDisplayUnits& units)
+        : m_units(units)
     {
         namespace fs = std::filesystem;
         std::error_code error;
@@ -89,7 +122,7 @@ public:
     {
         return std::make_unique<CCsvSink>(&m_ordered[0]->Producer(index),
                                           &m_ordered[1]->Producer(index),
-                                          &m_ordered[2]->Producer(index));
+                                          &m_ordered[2]->Producer(index), m_units);
     }
     void Finish(std::size_t index) override
     {
@@ -103,6 +136,7 @@ public:
     }
 
 private:
+    CDisplayUnits m_units;
     std::vector<std::unique_ptr<CStreamSink>> m_files;
     std::vector<std::unique_ptr<COrderedOutput>> m_ordered;
 };
@@ -119,15 +153,24 @@ struct CShared
     std::size_t window;
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> notImported{0};
+    std::atomic<std::uint64_t> reports{0};
     std::atomic<bool> failed{false};
 };
 
-void ImportOne(CShared& shared, std::size_t index, IUnitConverterFactory* factory)
+void ImportOne(CShared& shared, std::size_t index, CUnitConverterFactory* factory)
 {
     const std::string& path = shared.job.files[index];
     std::unique_ptr<IRecordSink> sink = shared.outputs.SinkFor(index);
     CMessageSink messages(shared.messages.Producer(index));
-    CRecordReceiver receiver(factory, {sink.get(), &messages});
+    // The summary lists the messages itself, on stdout.
+    const bool summary =
+        shared.job.format == OutputFormat::Info || shared.job.format == OutputFormat::InfoJson;
+    std::vector<IRecordSink*> sinks{sink.get()};
+    if (!summary)
+        sinks.push_back(&messages);
+    CRecordReceiver receiver(factory, std::move(sinks));
+    if (!summary)
+        receiver.SetDisplayUnits(shared.job.units);
     receiver.OnOutputError(shared.job.onOutputError);
     // Only the file whose output is being written draws the bar; the others would fight over it.
     receiver.OnProgress(
@@ -137,7 +180,11 @@ void ImportOne(CShared& shared, std::size_t index, IUnitConverterFactory* factor
                 shared.console.Progress(file, percent);
         });
     CPathList list({FromUtf8(path)});
+    // The factory serves this thread's files one after the other; its converters tell this
+    // file's receiver which value failed, and the receiver knows the line.
+    factory->SetEvents(&receiver);
     shared.plugin->Import(&list, &receiver);
+    factory->SetEvents(nullptr);
     // A plug-in that skipped the file still gets its entry, so that the document stays whole.
     if (receiver.Files() == 0)
         receiver.BeginFile(FromUtf8(path).c_str());
@@ -145,6 +192,7 @@ void ImportOne(CShared& shared, std::size_t index, IUnitConverterFactory* factor
     if (receiver.Failed())
         shared.failed = true;
     shared.notImported += receiver.FilesNotImported();
+    shared.reports += receiver.Reports();
     shared.outputs.Finish(index);
     shared.messages.Finish(index);
 }
@@ -181,6 +229,22 @@ void Work(CShared& shared)
     }
 }
 
+std::unique_ptr<COutputs> MakeOutputs(const CImportJob& job, std::atomic<std::uint64_t>& notes)
+{
+    switch (job.format)
+    {
+    case OutputFormat::Json:
+        break;
+    case OutputFormat::Csv:
+        return std::make_unique<CCsvOutputs>(job.outputDirectory, job.files.size(), job.units);
+    case OutputFormat::Info:
+        return std::make_unique<CInfoOutputs>(job.files.size(), InfoLayout::Text, notes);
+    case OutputFormat::InfoJson:
+        return std::make_unique<CInfoOutputs>(job.files.size(), InfoLayout::Json, notes);
+    }
+    return std::make_unique<CJsonOutputs>(job.files.size(), job.units);
+}
+
 } // namespace
 
 unsigned DefaultThreads()
@@ -195,11 +259,8 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
     CImportOutcome outcome;
     try
     {
-        std::unique_ptr<COutputs> outputs;
-        if (job.format == OutputFormat::Csv)
-            outputs = std::make_unique<CCsvOutputs>(job.outputDirectory, job.files.size());
-        else
-            outputs = std::make_unique<CJsonOutputs>(job.files.size());
+        std::atomic<std::uint64_t> notes{0};
+        std::unique_ptr<COutputs> outputs = MakeOutputs(job, notes);
         COrderedOutput messages(console, job.files.size());
         std::size_t threads =
             std::min<std::size_t>(job.threads ? job.threads : 1, job.files.size());
@@ -226,6 +287,7 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         console.ClearProgress();
         outcome.filesNotImported = shared.notImported;
         outcome.failed = shared.failed;
+        outcome.reports = shared.reports + notes;
         outputs->Close();
     }
     catch (const COutputError& error)

@@ -6,8 +6,10 @@
 
 #include "host/ByteSink.h"
 #include "host/Console.h"
+#include "host/DisplayUnits.h"
 #include "host/PluginLibrary.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,8 +20,10 @@ namespace Host
 
 enum class OutputFormat
 {
-    Json, // one document on stdout
-    Csv   // points.csv, stations.csv and observations.csv in a directory
+    Json,    // one document on stdout
+    Csv,     // points.csv, stations.csv and observations.csv in a directory
+    Info,    // a summary of each file for people, on stdout
+    InfoJson // the same summary as one JSON document on stdout
 };
 
 struct CImportJob
@@ -27,6 +31,7 @@ struct CImportJob
     std::vector<std::string> files; // UTF-8
     OutputFormat format = OutputFormat::Json;
     std::string outputDirectory; // for Csv
+    CDisplayUnits units;
     unsigned threads = 1;
     // Selected on every importing thread, as the plug-in decodes with the calling thread's code
     // page; the caller has checked that it can be selected.
@@ -40,6 +45,8 @@ struct CImportJob
 struct CImportOutcome
 {
     std::size_t filesNotImported = 0;
+    // Messages of the plug-in and warnings of the host, of every file.
+    std::uint64_t reports = 0;
     // Memory ran out while assembling a record; the outputs are incomplete.
     bool failed = false;
 };

@@ -88,7 +88,7 @@ private:
     IUnitConverterFactory* m_factory;
     IImportEvents* m_events;
     std::vector<CFileRecords> m_files;
-    std::int32_t m_currentLine = -1;
+    std::int64_t m_currentLine = -1;
     OpenKind m_open = OpenKind::None;
     bool m_failed = false;
 };

@@ -2,6 +2,8 @@
 // values are in the receiver's units: radians, metres, degrees Celsius, hectopascals.
 #pragma once
 
+#include "host/Quantity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,16 +44,36 @@ struct CStation
 struct CMessage
 {
     // The line counted from 1; empty for a message about the whole file.
-    std::optional<std::int32_t> line;
+    std::optional<std::int64_t> line;
     std::string text;
     // Sent through ReportFileError: the file could not be opened or was not recognised.
     bool fileError = false;
+};
+
+// A value of the file that the host's converter could not read, which the plug-in then leaves
+// out of its record.
+struct CWarning
+{
+    // The line counted from 1; empty when no line was being read.
+    std::optional<std::int64_t> line;
+    std::string text;
+};
+
+// The plug-in asked for a converter: from this line on, the file's values of quantity are read
+// in unitCode (a code of the host's factory, host/UnitConverters.h).
+struct CUnitChoice
+{
+    Quantity quantity = Quantity::Angle;
+    std::int32_t unitCode = 0;
+    // The line counted from 1; empty for the choice made before the first line, the default.
+    std::optional<std::int64_t> line;
 };
 
 struct CFileRecords
 {
     std::string path;
     std::vector<CMessage> messages;
+    std::vector<CWarning> warnings;
     std::vector<CRecord> points;
     std::vector<CStation> stations;
     // Observations that came before the first station of the file.

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace Host
@@ -48,11 +49,59 @@ void Field(std::string& out, int indent, const char* key, const std::optional<st
     AppendJsonString(out, *value);
 }
 
+void AppendDms(std::string& out, int indent, double degrees)
+{
+    const CDms dms = SplitDegrees(degrees);
+    char whole[400];
+    std::snprintf(whole, sizeof whole, "%.0f", dms.degrees);
+    out += "{\n";
+    Indent(out, indent + 2);
+    out += "\"negative\": ";
+    out += dms.negative ? "true" : "false";
+    Key(out, indent + 2, "degrees");
+    out += whole;
+    Key(out, indent + 2, "minutes");
+    out += std::to_string(dms.minutes);
+    Key(out, indent + 2, "seconds");
+    AppendJsonNumber(out, dms.seconds);
+    out += '\n';
+    Indent(out, indent);
+    out += '}';
+}
+
+void AngleField(std::string& out, int indent, const char* key, const std::optional<double>& value,
+                AngleDisplay unit)
+{
+    if (!value)
+        return;
+    Key(out, indent, key);
+    std::optional<double> shown = DisplayAngle(*value, unit);
+    if (!shown)
+        out += "null";
+    else if (unit == AngleDisplay::DegreesMinutesSeconds)
+        AppendDms(out, indent, *shown);
+    else
+        AppendJsonNumber(out, *shown);
+}
+
+void LengthField(std::string& out, int indent, const char* key, const std::optional<double>& value,
+                 LengthDisplay unit)
+{
+    if (!value)
+        return;
+    Key(out, indent, key);
+    std::optional<double> shown = DisplayLength(*value, unit);
+    if (shown)
+        AppendJsonNumber(out, *shown);
+    else
+        out += "null";
+}
+
 // A record's object at indent, with the fields that were set after its name: a point's, then a
 // station's, then an observation's, in the order people read them. Left open for a station,
 // whose observations follow.
 void AppendRecord(std::string& out, const CRecord& record, const char* nameKey, int indent,
-                  bool close = true)
+                  const CDisplayUnits& units, bool close = true)
 {
     Indent(out, indent);
     out += "{\n";
@@ -63,19 +112,19 @@ void AppendRecord(std::string& out, const CRecord& record, const char* nameKey, 
     out += "\": ";
     AppendJsonString(out, record.name);
     Field(out, inner, "code", record.code);
-    Field(out, inner, "north", record.north);
-    Field(out, inner, "east", record.east);
-    Field(out, inner, "elevation", record.elevation);
+    LengthField(out, inner, "north", record.north, units.length);
+    LengthField(out, inner, "east", record.east, units.length);
+    LengthField(out, inner, "elevation", record.elevation, units.length);
     Field(out, inner, "class", record.pointClass);
-    Field(out, inner, "instrument_height", record.instrumentHeight);
+    LengthField(out, inner, "instrument_height", record.instrumentHeight, units.length);
     Field(out, inner, "temperature", record.temperature);
     Field(out, inner, "pressure", record.pressure);
-    Field(out, inner, "horizontal_angle", record.horizontalAngle);
-    Field(out, inner, "vertical_angle", record.verticalAngle);
-    Field(out, inner, "slope_distance", record.slopeDistance);
-    Field(out, inner, "reflector_height", record.reflectorHeight);
+    AngleField(out, inner, "horizontal_angle", record.horizontalAngle, units.angle);
+    AngleField(out, inner, "vertical_angle", record.verticalAngle, units.angle);
+    LengthField(out, inner, "slope_distance", record.slopeDistance, units.length);
+    LengthField(out, inner, "reflector_height", record.reflectorHeight, units.length);
     Field(out, inner, "date", record.date);
-    Field(out, inner, "vertical_angle_offset", record.verticalAngleOffset);
+    AngleField(out, inner, "vertical_angle_offset", record.verticalAngleOffset, units.angle);
     if (!close)
         return;
     out += '\n';
@@ -150,17 +199,21 @@ void AppendJsonNumber(std::string& out, double value)
     out.append(buffer, end);
 }
 
-void WriteJsonDocumentStart(IByteSink& out)
+void WriteJsonDocumentStart(IByteSink& out, const CDisplayUnits& units)
 {
-    static const char start[] = "{\n"
-                                "  \"units\": {\n"
-                                "    \"angle\": \"radians\",\n"
-                                "    \"length\": \"metres\",\n"
-                                "    \"temperature\": \"degrees Celsius\",\n"
-                                "    \"pressure\": \"hectopascals\"\n"
-                                "  },\n"
-                                "  \"files\": [";
-    out.Write(start, sizeof start - 1);
+    std::string start = "{\n"
+                        "  \"units\": {\n"
+                        "    \"angle\": ";
+    AppendJsonString(start, AngleUnitName(units.angle));
+    start += ",\n"
+             "    \"length\": ";
+    AppendJsonString(start, LengthUnitName(units.length));
+    start += ",\n"
+             "    \"temperature\": \"degrees Celsius\",\n"
+             "    \"pressure\": \"hectopascals\"\n"
+             "  },\n"
+             "  \"files\": [";
+    out.Write(start.data(), start.size());
 }
 
 void WriteJsonDocumentEnd(IByteSink& out, bool anyFile)
@@ -173,9 +226,10 @@ void WriteJsonDocumentEnd(IByteSink& out, bool anyFile)
         out.Write(noFiles, sizeof noFiles - 1);
 }
 
-CJsonSink::CJsonSink(IByteSink& out, std::size_t filesBefore)
-    : m_files(filesBefore), m_sink(out), m_points(out), m_stations(m_stationSpool),
-      m_withoutStation(m_withoutStationSpool), m_messages(m_messageSpool)
+CJsonSink::CJsonSink(IByteSink& out, std::size_t filesBefore, const CDisplayUnits& units)
+    : m_files(filesBefore), m_units(units), m_sink(out), m_points(out), m_stations(m_stationSpool),
+      m_withoutStation(m_withoutStationSpool), m_messages(m_messageSpool),
+      m_warnings(m_warningSpool)
 {
 }
 
@@ -212,7 +266,7 @@ void CJsonSink::BeginFile(const std::string& path)
 void CJsonSink::Point(const CRecord& point)
 {
     Item(m_points);
-    AppendRecord(m_points.writer.Text(), point, "name", ItemIndent);
+    AppendRecord(m_points.writer.Text(), point, "name", ItemIndent, m_units);
     m_points.writer.Commit();
 }
 
@@ -237,7 +291,7 @@ void CJsonSink::Station(const CRecord& station, std::size_t)
     CloseStation();
     Item(m_stations);
     std::string& text = m_stations.writer.Text();
-    AppendRecord(text, station, "name", ItemIndent, false);
+    AppendRecord(text, station, "name", ItemIndent, m_units, false);
     Key(text, ItemIndent + 2, "observations");
     text += '[';
     m_stationOpen = true;
@@ -250,32 +304,43 @@ void CJsonSink::Observation(const CRecord& observation, const CRecord*, std::siz
     if (setup == 0 || !m_stationOpen)
     {
         Item(m_withoutStation);
-        AppendRecord(m_withoutStation.writer.Text(), observation, "target", ItemIndent);
+        AppendRecord(m_withoutStation.writer.Text(), observation, "target", ItemIndent, m_units);
         m_withoutStation.writer.Commit();
         return;
     }
     std::string& text = m_stations.writer.Text();
     text += m_stationHasObservations ? ",\n" : "\n";
     m_stationHasObservations = true;
-    AppendRecord(text, observation, "target", ObservationIndent);
+    AppendRecord(text, observation, "target", ObservationIndent, m_units);
     m_stations.writer.Commit();
 }
 
-void CJsonSink::Message(const CMessage& message)
+void CJsonSink::LineAndText(CList& list, const std::optional<std::int64_t>& line,
+                            const std::string& message)
 {
-    Item(m_messages);
-    std::string& text = m_messages.writer.Text();
+    Item(list);
+    std::string& text = list.writer.Text();
     Indent(text, ItemIndent);
     text += "{\n";
     Indent(text, ItemIndent + 2);
     text += "\"line\": ";
-    text += message.line ? std::to_string(*message.line) : "null";
+    text += line ? std::to_string(*line) : "null";
     Key(text, ItemIndent + 2, "text");
-    AppendJsonString(text, message.text);
+    AppendJsonString(text, message);
     text += '\n';
     Indent(text, ItemIndent);
     text += '}';
-    m_messages.writer.Commit();
+    list.writer.Commit();
+}
+
+void CJsonSink::Message(const CMessage& message)
+{
+    LineAndText(m_messages, message.line, message.text);
+}
+
+void CJsonSink::Warning(const CWarning& warning)
+{
+    LineAndText(m_warnings, warning.line, warning.text);
 }
 
 void CJsonSink::EndFile(bool imported)
@@ -298,6 +363,7 @@ void CJsonSink::EndFile(bool imported)
     Key(out.Text(), KeyIndent, "imported");
     out.Text() += imported ? "true" : "false";
     append("messages", m_messages, m_messageSpool);
+    append("warnings", m_warnings, m_warningSpool);
     out.Text() += '\n';
     Indent(out.Text(), FileIndent);
     out.Text() += '}';

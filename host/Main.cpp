@@ -35,6 +35,7 @@ constexpr int AllImported = 0;
 constexpr int FileNotImported = 1;
 constexpr int UsageError = 2;
 constexpr int HostFailure = 3;
+constexpr int ReportedWithStrict = 4;
 
 constexpr const char* Program = "orva-import";
 
@@ -42,12 +43,70 @@ struct COptions
 {
     std::vector<std::string> files;
     std::string plugin;
-    std::string format = "json";
+    // Empty when not given: JSON for the records, text for the summary.
+    std::string format;
     std::string output;
     std::optional<unsigned int> codePage;
     bool version = false;
     unsigned int jobs = Host::DefaultThreads();
+    bool summary = false;
+    bool strict = false;
+    std::string angles = "rad";
+    std::string lengths = "m";
 };
+
+// "orva-import info FILE..." is the summary, as "--summary" asks for it.
+std::vector<std::string> WithoutInfoCommand(std::vector<std::string> arguments, COptions& options)
+{
+    if (arguments.size() > 1 && arguments[1] == "info")
+    {
+        arguments.erase(arguments.begin() + 1);
+        options.summary = true;
+    }
+    return arguments;
+}
+
+void AddReportingOptions(CLI::App& app, COptions& options)
+{
+    app.add_flag("--summary", options.summary,
+                 "Print per file the units in force, separator, terminator, date order, counts, "
+                 "sections, messages and warnings instead of the records (also: orva-import "
+                 "info FILE...); --format json gives it as JSON");
+    app.add_option("--angles", options.angles,
+                   "Unit of the angles in the output: rad (default), deg, gon, dms (text "
+                   "D°MM′SS.s″ in CSV, an object of degrees, minutes and seconds in JSON)")
+        ->check(CLI::IsMember({"rad", "deg", "gon", "dms"}).description(""))
+        ->type_name("rad|deg|gon|dms");
+    app.add_option("--lengths", options.lengths,
+                   "Unit of the lengths in the output: m (default), ft (international foot), "
+                   "usft (US survey foot)")
+        ->check(CLI::IsMember({"m", "ft", "usft"}).description(""))
+        ->type_name("m|ft|usft");
+    app.add_flag("--strict", options.strict,
+                 "Exit with status 4 when any message or warning was reported");
+}
+
+Host::OutputFormat FormatOf(const COptions& options)
+{
+    if (options.summary)
+        return options.format == "json" ? Host::OutputFormat::InfoJson : Host::OutputFormat::Info;
+    return options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
+}
+
+Host::CDisplayUnits DisplayUnitsOf(const COptions& options)
+{
+    Host::CDisplayUnits units;
+    Host::ParseAngleDisplay(options.angles, units.angle);
+    Host::ParseLengthDisplay(options.lengths, units.length);
+    return units;
+}
+
+int StatusOf(const Host::CImportOutcome& outcome, bool strict)
+{
+    if (outcome.filesNotImported)
+        return FileNotImported;
+    return strict && outcome.reports ? ReportedWithStrict : AllImported;
+}
 
 bool StderrIsTerminal()
 {
@@ -115,11 +174,13 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     CLI::App app("Imports survey files in the *.idx exchange format through the ORVA plug-in and "
                  "prints their points, stations and observations.\n\nOutput: one JSON document "
                  "on stdout, or with --format csv the files points.csv, stations.csv and "
-                 "observations.csv in the --output directory. Values are in radians, metres, "
-                 "degrees Celsius and hectopascals. Messages go to stderr as FILE:LINE: text.\n\n"
+                 "observations.csv in the --output directory. Values are in radians (--angles), "
+                 "metres (--lengths), degrees Celsius and hectopascals. Messages, and warnings "
+                 "about values that could not be converted, go to stderr as FILE:LINE: text.\n\n"
                  "Exit status: 0 every file imported, 1 a file could not be opened or was not "
                  "recognised, 2 usage error, 3 the plug-in could not be used or the output "
-                 "not written.",
+                 "not written, 4 (with --strict) every file imported but a message or warning "
+                 "was reported.",
                  Program);
     app.add_flag("--version", options.version,
                  "Print the version of this program and the identity of the plug-in, and exit");
@@ -129,7 +190,8 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                    std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
                        " beside this program, else in the installed plug-in directory)")
         ->type_name("PATH");
-    app.add_option("--format", options.format, "Output format (default: json)")
+    app.add_option("--format", options.format,
+                   "Output format (default: json; for the summary: text)")
         ->check(CLI::IsMember({"json", "csv"}).description(""))
         ->type_name("json|csv");
     app.add_option("--output", options.output, "Directory for the CSV files (--format csv)")
@@ -143,6 +205,7 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                    "same for any number")
         ->check(CLI::Range(1u, 1024u).description(""))
         ->type_name("N");
+    AddReportingOptions(app, options);
 
     std::vector<char*> argv;
     std::vector<std::string> copies(arguments);
@@ -165,9 +228,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         return std::nullopt;
     if (options.files.empty())
         return UsageFailure("FILE is required");
+    if (options.summary && options.format == "csv")
+        return UsageFailure("the summary is text or --format json, not csv");
     if (options.format == "csv" && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
-    if (options.format == "json" && !options.output.empty())
+    if (options.format != "csv" && !options.output.empty())
         return UsageFailure("--output is for --format csv; JSON goes to stdout");
     return std::nullopt;
 }
@@ -175,7 +240,8 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
 int Run(const std::vector<std::string>& arguments)
 {
     COptions options;
-    if (std::optional<int> status = ParseCommandLine(arguments, options))
+    if (std::optional<int> status =
+            ParseCommandLine(WithoutInfoCommand(arguments, options), options))
         return *status;
 
     std::string pluginPath = options.plugin.empty() ? Host::DefaultPluginPath() : options.plugin;
@@ -215,7 +281,8 @@ int Run(const std::vector<std::string>& arguments)
 
     Host::CImportJob job;
     job.files = options.files;
-    job.format = options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
+    job.format = FormatOf(options);
+    job.units = DisplayUnitsOf(options);
     job.outputDirectory = options.output;
     job.threads = options.jobs;
     job.codePage = options.codePage;
@@ -229,7 +296,7 @@ int Run(const std::vector<std::string>& arguments)
         std::cerr << Program << ": ran out of memory while recording the import\n";
         return HostFailure;
     }
-    return outcome.filesNotImported ? FileNotImported : AllImported;
+    return StatusOf(outcome, options.strict);
 }
 
 } // namespace

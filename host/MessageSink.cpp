@@ -5,14 +5,24 @@ namespace Host
 
 void CMessageSink::Message(const CMessage& message)
 {
+    Line(message.line, message.text);
+}
+
+void CMessageSink::Warning(const CWarning& warning)
+{
+    Line(warning.line, warning.text);
+}
+
+void CMessageSink::Line(const std::optional<std::int64_t>& line, const std::string& text)
+{
     m_line = m_path;
-    if (message.line)
+    if (line)
     {
         m_line += ':';
-        m_line += std::to_string(*message.line);
+        m_line += std::to_string(*line);
     }
     m_line += ": ";
-    m_line += message.text;
+    m_line += text;
     m_line += '\n';
     m_out.Write(m_line.data(), m_line.size());
 }

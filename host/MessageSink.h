@@ -1,5 +1,6 @@
 // The messages of the record stream as lines for people: "FILE:LINE: text", or "FILE: text" for a
-// message about the whole file. Each line is passed on as soon as it is reported.
+// message about the whole file; values that could not be converted the same way. Each line is
+// passed on as soon as it is reported.
 #pragma once
 
 #include "host/ByteSink.h"
@@ -20,9 +21,12 @@ public:
     void Station(const CRecord&, std::size_t) override {}
     void Observation(const CRecord&, const CRecord*, std::size_t) override {}
     void Message(const CMessage& message) override;
+    void Warning(const CWarning& warning) override;
     void EndFile(bool) override {}
 
 private:
+    void Line(const std::optional<std::int64_t>& line, const std::string& text);
+
     IByteSink& m_out;
     std::string m_path;
     std::string m_line;

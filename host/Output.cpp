@@ -63,6 +63,11 @@ Json FileJson(const CFileRecords& file)
         messages.push_back(std::move(entry));
     }
     object["messages"] = std::move(messages);
+    Json warnings = Json::array();
+    for (const CWarning& warning : file.warnings)
+        warnings.push_back(Json{{"line", warning.line ? Json(*warning.line) : Json(nullptr)},
+                                {"text", warning.text}});
+    object["warnings"] = std::move(warnings);
     Json points = Json::array();
     for (const CRecord& point : file.points)
         points.push_back(RecordJson(point, "name"));

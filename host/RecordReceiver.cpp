@@ -1,5 +1,6 @@
 #include "host/RecordReceiver.h"
 
+#include "host/Output.h"
 #include "host/Utf8.h"
 
 namespace Host
@@ -131,6 +132,13 @@ void CRecordReceiver::SetCurrentLine(std::int32_t index)
     m_currentLine = index;
 }
 
+std::optional<std::int64_t> CRecordReceiver::LineNumber() const
+{
+    if (m_currentLine < 0)
+        return std::nullopt;
+    return m_currentLine + 1;
+}
+
 void CRecordReceiver::Report(const wchar_t* message, bool fileError)
 {
     Guard(
@@ -138,13 +146,71 @@ void CRecordReceiver::Report(const wchar_t* message, bool fileError)
         {
             EnsureFile();
             CMessage entry;
-            if (!fileError && m_currentLine >= 0)
-                entry.line = m_currentLine + 1;
+            if (!fileError)
+                entry.line = LineNumber();
             entry.text = ToUtf8(message);
             entry.fileError = fileError;
             m_fileError = m_fileError || fileError;
+            ++m_reports;
             for (IRecordSink* sink : m_sinks)
                 sink->Message(entry);
+        });
+}
+
+void CRecordReceiver::ConverterMade(Quantity quantity, std::int32_t unitCode)
+{
+    Guard(
+        [&]
+        {
+            EnsureFile();
+            CUnitChoice choice;
+            choice.quantity = quantity;
+            choice.unitCode = unitCode;
+            choice.line = LineNumber();
+            for (IRecordSink* sink : m_sinks)
+                sink->UnitChosen(choice);
+        });
+}
+
+namespace
+{
+
+const char* WhatIsNot(Quantity quantity)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        return "\" is not an angle";
+    case Quantity::Length:
+        return "\" is not a length";
+    case Quantity::Temperature:
+        return "\" is not a temperature";
+    case Quantity::Pressure:
+        return "\" is not a pressure";
+    }
+    return "\" is not a value";
+}
+
+} // namespace
+
+void CRecordReceiver::ValueRefused(Quantity quantity, std::int32_t unitCode, const wchar_t* text)
+{
+    Guard(
+        [&]
+        {
+            // An empty field is a value the file does not give, not one that is wrong.
+            if (!text || !*text)
+                return;
+            EnsureFile();
+            CWarning warning;
+            warning.line = LineNumber();
+            // The plug-in rewrote the packed notation; the surveyor knows the text as written.
+            const bool packed = quantity == Quantity::Angle && unitCode == AngleUnit::DottedDms;
+            warning.text = '"' + ToUtf8(packed ? PackedDmsText(text).c_str() : text);
+            warning.text += WhatIsNot(quantity);
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Warning(warning);
         });
 }
 
@@ -208,20 +274,53 @@ void CRecordReceiver::BeginRecord(const wchar_t* name, OpenKind kind)
             record->field = value;                                                                 \
     }
 
-ORVA_HOST_SETTER(SetNorth, double, north)
-ORVA_HOST_SETTER(SetEast, double, east)
-ORVA_HOST_SETTER(SetElevation, double, elevation)
+// An angle or a length, which the outputs show in the display units.
+#define ORVA_HOST_MEASURE(Operation, field, quantity)                                              \
+    void CRecordReceiver::Operation(double value)                                                  \
+    {                                                                                              \
+        if (CRecord* record = OpenRecord())                                                        \
+        {                                                                                          \
+            record->field = value;                                                                 \
+            CheckShown(quantity, value);                                                           \
+        }                                                                                          \
+    }
+
+ORVA_HOST_MEASURE(SetNorth, north, Quantity::Length)
+ORVA_HOST_MEASURE(SetEast, east, Quantity::Length)
+ORVA_HOST_MEASURE(SetElevation, elevation, Quantity::Length)
 ORVA_HOST_SETTER(SetPointClass, std::int32_t, pointClass)
-ORVA_HOST_SETTER(SetInstrumentHeight, double, instrumentHeight)
-ORVA_HOST_SETTER(SetVerticalAngleOffset, double, verticalAngleOffset)
+ORVA_HOST_MEASURE(SetInstrumentHeight, instrumentHeight, Quantity::Length)
+ORVA_HOST_MEASURE(SetVerticalAngleOffset, verticalAngleOffset, Quantity::Angle)
 ORVA_HOST_SETTER(SetPressure, double, pressure)
 ORVA_HOST_SETTER(SetTemperature, double, temperature)
-ORVA_HOST_SETTER(SetVerticalAngle, double, verticalAngle)
-ORVA_HOST_SETTER(SetHorizontalAngle, double, horizontalAngle)
-ORVA_HOST_SETTER(SetReflectorHeight, double, reflectorHeight)
-ORVA_HOST_SETTER(SetSlopeDistance, double, slopeDistance)
+ORVA_HOST_MEASURE(SetVerticalAngle, verticalAngle, Quantity::Angle)
+ORVA_HOST_MEASURE(SetHorizontalAngle, horizontalAngle, Quantity::Angle)
+ORVA_HOST_MEASURE(SetReflectorHeight, reflectorHeight, Quantity::Length)
+ORVA_HOST_MEASURE(SetSlopeDistance, slopeDistance, Quantity::Length)
 
+#undef ORVA_HOST_MEASURE
 #undef ORVA_HOST_SETTER
+
+void CRecordReceiver::CheckShown(Quantity quantity, double value)
+{
+    if (!m_units)
+        return;
+    const bool angle = quantity == Quantity::Angle;
+    if (angle ? DisplayAngle(value, m_units->angle) : DisplayLength(value, m_units->length))
+        return;
+    Guard(
+        [&]
+        {
+            CWarning warning;
+            warning.line = LineNumber();
+            warning.text =
+                FormatNumber(value) + (angle ? " radians" : " metres") + " cannot be written in " +
+                (angle ? AngleUnitName(m_units->angle) : LengthUnitName(m_units->length));
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Warning(warning);
+        });
+}
 
 void CRecordReceiver::SetCode(const wchar_t* code)
 {

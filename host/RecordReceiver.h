@@ -1,21 +1,27 @@
 // A receiver that streams: it assembles the record opened last and hands each record on to its
 // sinks as soon as the next one begins, so that an import of any size holds one record. The same
 // builder rules as CImportReceiver: setters apply to the record opened last, an observation
-// belongs to the station opened last in its file, setters with no record open are dropped.
+// belongs to the station opened last in its file, setters with no record open are dropped. As the
+// events of the converters it hands out, it tells its sinks which units the plug-in chose and
+// which values could not be converted, with the line being read.
 #pragma once
 
 #include "host/ByteSink.h"
+#include "host/DisplayUnits.h"
 #include "host/RecordSink.h"
+#include "host/UnitConverters.h"
 #include "plugin/HostInterfaces.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace Host
 {
 
-class CRecordReceiver final : public IGroundDataReceiver
+class CRecordReceiver final : public IGroundDataReceiver, public IConverterEvents
 {
 public:
     using ProgressHandler = std::function<void(const std::string& path, float percent)>;
@@ -29,6 +35,9 @@ public:
 
     void OnProgress(ProgressHandler handler) { m_onProgress = std::move(handler); }
     void OnOutputError(OutputErrorHandler handler) { m_onOutputError = std::move(handler); }
+    // The units the outputs show angles and lengths in: a value too large to be written in them
+    // is a warning. Without them no value is checked.
+    void SetDisplayUnits(const CDisplayUnits& units) { m_units = units; }
 
     // Ends the file being received; the plug-in has no call for it. BeginFile ends the one before.
     void Finish();
@@ -38,6 +47,11 @@ public:
     // Files begun so far, and those among them with a file error.
     std::size_t Files() const { return m_files; }
     std::size_t FilesNotImported() const { return m_filesNotImported; }
+    // Messages and warnings passed on so far, of every file.
+    std::uint64_t Reports() const { return m_reports; }
+
+    void ConverterMade(Quantity quantity, std::int32_t unitCode) override;
+    void ValueRefused(Quantity quantity, std::int32_t unitCode, const wchar_t* text) override;
 
     IUnitConverterFactory* GetConverterFactory() override;
     void BeginFile(const wchar_t* path) override;
@@ -91,6 +105,8 @@ private:
     void BeginRecord(const wchar_t* name, OpenKind kind);
     CRecord* OpenRecord();
     void Report(const wchar_t* message, bool fileError);
+    std::optional<std::int64_t> LineNumber() const;
+    void CheckShown(Quantity quantity, double value);
 
     IUnitConverterFactory* m_factory;
     std::vector<IRecordSink*> m_sinks;
@@ -99,7 +115,7 @@ private:
     bool m_inFile = false;
     bool m_fileError = false;
     std::string m_path;
-    std::int32_t m_currentLine = -1;
+    std::int64_t m_currentLine = -1;
     OpenKind m_open = OpenKind::None;
     // The open point or observation; the station opened last lives apart, as observations name it.
     CRecord m_record;
@@ -107,7 +123,9 @@ private:
     std::size_t m_setup = 0;
     std::size_t m_files = 0;
     std::size_t m_filesNotImported = 0;
+    std::uint64_t m_reports = 0;
     bool m_failed = false;
+    std::optional<CDisplayUnits> m_units;
 };
 
 } // namespace Host

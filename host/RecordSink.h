@@ -24,6 +24,10 @@ public:
     virtual void Observation(const CRecord& observation, const CRecord* station,
                              std::size_t setup) = 0;
     virtual void Message(const CMessage& message) = 0;
+    // A value that the host could not convert; the plug-in left it out of its record.
+    virtual void Warning(const CWarning&) {}
+    // The plug-in chose the unit of a quantity, by default or for a unit line of the file.
+    virtual void UnitChosen(const CUnitChoice&) {}
     // imported is false when a file error was reported.
     virtual void EndFile(bool imported) = 0;
 };

@@ -63,14 +63,29 @@ int TwoDigits(const std::string& text, std::size_t at)
 
 typedef bool (*ConvertFunction)(const wchar_t* text, double& value);
 
+} // namespace
+
+struct CUnitConverterFactory::CShared
+{
+    std::atomic<std::int32_t> liveConverters{0};
+    std::atomic<IConverterEvents*> events{nullptr};
+};
+
+namespace
+{
+
+using CShared = CUnitConverterFactory::CShared;
+
 // One counted converter for the interface I; the unit is its function.
 template <class I> class CConverter final : public I
 {
 public:
-    CConverter(ConvertFunction convert, std::shared_ptr<std::atomic<std::int32_t>> live)
-        : m_convert(convert), m_live(std::move(live))
+    CConverter(Quantity quantity, std::int32_t unitCode, ConvertFunction convert,
+               std::shared_ptr<CShared> shared)
+        : m_quantity(quantity), m_unitCode(unitCode), m_convert(convert),
+          m_shared(std::move(shared))
     {
-        ++*m_live;
+        ++m_shared->liveConverters;
     }
 
     void AddRef() override { ++m_references; }
@@ -85,15 +100,37 @@ public:
 
     bool Convert(const wchar_t* text, double* value) override
     {
-        if (!value)
+        if (!value || !text)
             return false;
-        try
+        double result = 0;
+        if (Read(text, result))
         {
-            double result = 0;
-            if (!m_convert(text, result))
-                return false;
             *value = result;
             return true;
+        }
+        if (IConverterEvents* events = m_shared->events)
+        {
+            try
+            {
+                events->ValueRefused(m_quantity, m_unitCode, text);
+            }
+            catch (...)
+            {
+            }
+        }
+        return false;
+    }
+
+private:
+    ~CConverter() { --m_shared->liveConverters; }
+
+    // A finite text never becomes an infinite value: the receiver could not tell it from a
+    // value the file did not give.
+    bool Read(const wchar_t* text, double& result) const
+    {
+        try
+        {
+            return m_convert(text, result) && std::isfinite(result);
         }
         catch (...)
         {
@@ -101,11 +138,10 @@ public:
         }
     }
 
-private:
-    ~CConverter() { --*m_live; }
-
+    Quantity m_quantity;
+    std::int32_t m_unitCode;
     ConvertFunction m_convert;
-    std::shared_ptr<std::atomic<std::int32_t>> m_live;
+    std::shared_ptr<CShared> m_shared;
     std::atomic<std::int32_t> m_references{1};
 };
 
@@ -161,6 +197,9 @@ bool UsSurveyFeetToMetres(const wchar_t* text, double& value)
     if (!ReadDecimal(text, feet))
         return false;
     value = feet * 1200.0 / 3937.0;
+    // The product overflows before the quotient brings it back into range.
+    if (!std::isfinite(value))
+        value = feet / 3937.0 * 1200.0;
     return true;
 }
 
@@ -175,6 +214,8 @@ bool FahrenheitToCelsius(const wchar_t* text, double& value)
     if (!ReadDecimal(text, fahrenheit))
         return false;
     value = (fahrenheit - 32.0) * 5.0 / 9.0;
+    if (!std::isfinite(value))
+        value = (fahrenheit - 32.0) / 9.0 * 5.0;
     return true;
 }
 
@@ -202,11 +243,40 @@ bool InchesOfMercuryToHectopascals(const wchar_t* text, double& value)
 }
 
 template <class I>
-I* Make(ConvertFunction convert, const std::shared_ptr<std::atomic<std::int32_t>>& live)
+I* Make(Quantity quantity, std::int32_t unitCode, ConvertFunction convert,
+        const std::shared_ptr<CShared>& shared)
 {
     if (!convert)
         return nullptr;
-    return new (std::nothrow) CConverter<I>(convert, live);
+    I* converter = new (std::nothrow) CConverter<I>(quantity, unitCode, convert, shared);
+    if (!converter)
+        return nullptr;
+    if (IConverterEvents* events = shared->events)
+    {
+        try
+        {
+            events->ConverterMade(quantity, unitCode);
+        }
+        catch (...)
+        {
+        }
+    }
+    return converter;
+}
+
+// A field of one or two digits at s[at], ending at the end of s or at a point: its value with a
+// single digit taken as the tens ("3" is 30), and the position after it. False for an empty
+// field, three digits or more, or anything but digits.
+bool PositionalField(const std::string& s, std::size_t at, int& value, std::size_t& next)
+{
+    std::size_t end = at;
+    while (end < s.size() && IsDigit(s[end]))
+        ++end;
+    if (end == at || end - at > 2 || (end != s.size() && s[end] != '.'))
+        return false;
+    value = end - at == 2 ? TwoDigits(s, at) : (s[at] - '0') * 10;
+    next = end;
+    return true;
 }
 
 } // namespace
@@ -229,25 +299,54 @@ bool ReadDottedDms(const wchar_t* text, double& degrees)
     std::size_t firstDot = s.find('.', start);
     if (firstDot == std::string::npos || !AllDigits(s, start, firstDot))
         return false;
-    // "MM.SS" after the degrees, then optionally "." and the fraction digits.
-    std::size_t minutesAt = firstDot + 1;
-    std::size_t secondsAt = minutesAt + 3;
-    if (s.size() < secondsAt + 2 || s[minutesAt + 2] != '.' ||
-        !AllDigits(s, minutesAt, minutesAt + 2) || !AllDigits(s, secondsAt, secondsAt + 2))
+    int minutes = 0;
+    std::size_t minutesEnd = 0;
+    if (!PositionalField(s, firstDot + 1, minutes, minutesEnd) || minutes >= 60)
         return false;
-    std::size_t end = secondsAt + 2;
-    if (end != s.size() && (s[end] != '.' || !AllDigits(s, end + 1, s.size())))
-        return false;
-    int minutes = TwoDigits(s, minutesAt);
     double seconds = 0;
+    if (minutesEnd != s.size())
+    {
+        // A shortened minutes field ends the text: "D.M.SS" would put its digits in doubt.
+        if (minutesEnd - firstDot - 1 != 2)
+            return false;
+        std::size_t secondsAt = minutesEnd + 1;
+        int wholeSeconds = 0;
+        std::size_t secondsEnd = 0;
+        if (!PositionalField(s, secondsAt, wholeSeconds, secondsEnd) || wholeSeconds >= 60)
+            return false;
+        seconds = wholeSeconds;
+        if (secondsEnd != s.size())
+        {
+            if (secondsEnd - secondsAt != 2 || !AllDigits(s, secondsEnd + 1, s.size()) ||
+                !ReadNumber(s.data() + secondsAt, s.data() + s.size(), seconds))
+                return false;
+        }
+    }
     double whole = 0;
-    if (minutes >= 60 || TwoDigits(s, secondsAt) >= 60 ||
-        !ReadNumber(s.data() + secondsAt, s.data() + s.size(), seconds) ||
-        !ReadNumber(s.data() + start, s.data() + firstDot, whole))
+    if (!ReadNumber(s.data() + start, s.data() + firstDot, whole))
         return false;
     double result = whole + minutes / 60.0 + seconds / 3600.0;
     degrees = negative ? -result : result;
     return true;
+}
+
+std::wstring PackedDmsText(const wchar_t* dotted)
+{
+    std::wstring packed;
+    if (!dotted)
+        return packed;
+    bool pointSeen = false;
+    for (const wchar_t* p = dotted; *p; ++p)
+    {
+        if (*p == L'.')
+        {
+            if (pointSeen)
+                continue;
+            pointSeen = true;
+        }
+        packed += *p;
+    }
+    return packed;
 }
 
 CUnitConverterFactory* CUnitConverterFactory::Create()
@@ -255,9 +354,16 @@ CUnitConverterFactory* CUnitConverterFactory::Create()
     return new CUnitConverterFactory();
 }
 
-CUnitConverterFactory::CUnitConverterFactory()
-    : m_liveConverters(std::make_shared<std::atomic<std::int32_t>>(0))
+CUnitConverterFactory::CUnitConverterFactory() : m_shared(std::make_shared<CShared>()) {}
+
+void CUnitConverterFactory::SetEvents(IConverterEvents* events)
 {
+    m_shared->events = events;
+}
+
+std::int32_t CUnitConverterFactory::LiveConverters() const
+{
+    return m_shared->liveConverters;
 }
 
 void CUnitConverterFactory::AddRef()
@@ -280,7 +386,7 @@ Plugin::IAngleConverter* CUnitConverterFactory::CreateAngleConverter(std::int32_
                               : unitCode == AngleUnit::Degrees   ? DegreesToRadians
                               : unitCode == AngleUnit::Grads     ? GradsToRadians
                                                                  : nullptr;
-    return Make<Plugin::IAngleConverter>(convert, m_liveConverters);
+    return Make<Plugin::IAngleConverter>(Quantity::Angle, unitCode, convert, m_shared);
 }
 
 ILinearConverter* CUnitConverterFactory::CreateLinearConverter(std::int32_t unitCode)
@@ -290,7 +396,7 @@ ILinearConverter* CUnitConverterFactory::CreateLinearConverter(std::int32_t unit
                                   ? InternationalFeetToMetres
                               : unitCode == LinearUnit::UsSurveyFoot ? UsSurveyFeetToMetres
                                                                      : nullptr;
-    return Make<ILinearConverter>(convert, m_liveConverters);
+    return Make<ILinearConverter>(Quantity::Length, unitCode, convert, m_shared);
 }
 
 IPressureConverter* CUnitConverterFactory::CreatePressureConverter(std::int32_t unitCode)
@@ -300,7 +406,7 @@ IPressureConverter* CUnitConverterFactory::CreatePressureConverter(std::int32_t 
         : unitCode == PressureUnit::Hectopascal       ? Hectopascals
         : unitCode == PressureUnit::InchOfMercury     ? InchesOfMercuryToHectopascals
                                                       : nullptr;
-    return Make<IPressureConverter>(convert, m_liveConverters);
+    return Make<IPressureConverter>(Quantity::Pressure, unitCode, convert, m_shared);
 }
 
 ITemperatureConverter* CUnitConverterFactory::CreateTemperatureConverter(std::int32_t unitCode)
@@ -308,7 +414,7 @@ ITemperatureConverter* CUnitConverterFactory::CreateTemperatureConverter(std::in
     ConvertFunction convert = unitCode == TemperatureUnit::Celsius      ? Celsius
                               : unitCode == TemperatureUnit::Fahrenheit ? FahrenheitToCelsius
                                                                         : nullptr;
-    return Make<ITemperatureConverter>(convert, m_liveConverters);
+    return Make<ITemperatureConverter>(Quantity::Temperature, unitCode, convert, m_shared);
 }
 
 } // namespace Host

@@ -2,14 +2,17 @@
 // (radians, metres, degrees Celsius, hectopascals). Only plain decimal numbers are read: the
 // whole text must be one number in C-locale notation ("-12.5", "1e3"), with no blanks, no sign
 // "+", no thousands separators and nothing after it; infinities, NaN and values out of the range
-// of a double fail. A text that fails leaves the value unwritten.
+// of a double fail, and so does a value whose conversion would leave that range. A text that
+// fails leaves the value unwritten and is told to the factory's events.
 #pragma once
 
+#include "host/Quantity.h"
 #include "plugin/HostInterfaces.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace Host
 {
@@ -43,15 +46,35 @@ constexpr std::int32_t Hectopascal = 1;
 constexpr std::int32_t InchOfMercury = 2;
 } // namespace PressureUnit
 
+// What the converters of a factory do, told on the thread that uses them, so that the receiver
+// of the file being read can say where it happened.
+class IConverterEvents
+{
+public:
+    // The plug-in asked for a converter of unitCode and got one.
+    virtual void ConverterMade(Quantity quantity, std::int32_t unitCode) = 0;
+    // A converter of unitCode could not read text, which is not null.
+    virtual void ValueRefused(Quantity quantity, std::int32_t unitCode, const wchar_t* text) = 0;
+
+protected:
+    ~IConverterEvents() = default;
+};
+
 // Reads the whole text as one decimal number.
 bool ReadDecimal(const wchar_t* text, double& value);
 
 // Reads degrees, minutes and seconds written "D.MM.SS" or "D.MM.SS.f": the degrees one or more
 // digits, optionally after a "-" that makes the whole angle negative; minutes and seconds two
 // digits each, below 60; f one or more digits of the fraction of the seconds. The result is in
-// degrees. Anything else fails, also a shorter form such as "D.MM" or "D.MM.S", whose meaning
-// would be a guess.
+// degrees. The digits are positional, as in the packed notation they come from: a form whose
+// trailing zeros were dropped reads as if they were there, "D.M" as D.M0.00, "D.MM" as
+// D.MM.00, "D.MM.S" as D.MM.S0 ("90.3" is 90 degrees 30 minutes). Anything else fails: an empty
+// or three-digit field, a one-digit field followed by more, minutes or seconds of 60 or more.
 bool ReadDottedDms(const wchar_t* text, double& degrees);
+
+// The packed text ("123.453015") that the plug-in rewrote into the dotted text handed to the
+// degrees-minutes-seconds converter ("123.45.30.15"): the points after the first taken out.
+std::wstring PackedDmsText(const wchar_t* dotted);
 
 // Makes the converters by unit code; an unknown code gives null. The factory and each converter
 // are counted: a new object holds one reference for its creator, Release destroys it at zero and
@@ -61,6 +84,10 @@ class CUnitConverterFactory final : public IUnitConverterFactory
 public:
     // A new factory holding one reference for the caller.
     static CUnitConverterFactory* Create();
+
+    // Where the factory and its converters, also those made before, tell what they do from now
+    // on; null tells nobody. Borrowed: it must stay valid until it is replaced.
+    void SetEvents(IConverterEvents* events);
 
     void AddRef() override;
     bool Release() override;
@@ -73,14 +100,17 @@ public:
     std::int32_t References() const { return m_references; }
     // Converters made by this factory that have not been destroyed yet: after an import in which
     // the plug-in released everything it was given, 0.
-    std::int32_t LiveConverters() const { return *m_liveConverters; }
+    std::int32_t LiveConverters() const;
+
+    // What the factory shares with its converters, which may outlive it.
+    struct CShared;
 
 private:
     CUnitConverterFactory();
     ~CUnitConverterFactory() = default;
 
     std::atomic<std::int32_t> m_references{1};
-    std::shared_ptr<std::atomic<std::int32_t>> m_liveConverters;
+    std::shared_ptr<CShared> m_shared;
 };
 
 } // namespace Host

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <cwchar>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -175,7 +178,7 @@ TEST_F(ConverterTest, DecimalConvertersRefuseAnythingButAWholeNumber)
 TEST_F(ConverterTest, DmsConverterRefusesOtherShapes)
 {
     const wchar_t* const texts[] = {
-        L"123",         L"123.45",       L"123.4",     L"123.45.3",     L"123.4.30",
+        L"123",         L"123.",         L"123.45.",   L"123.4.3",      L"123.4.30",
         L"123.453.0",   L"123.60.00",    L"123.45.60", L".30.15",       L"-.30.15",
         L"123.45.30.",  L"123.45.30.1x", L"+12.30.15", L"12.30.15.1.2", L"1e2.30.15",
         L" 12.30.15",   L"12.30.15 ",    L"12.3a.15",  L"12,30,15",     L"",
@@ -187,6 +190,161 @@ TEST_F(ConverterTest, DmsConverterRefusesOtherShapes)
         EXPECT_FALSE(Convert(*m_factory, Quantity::Angle, 1, texts[i], value)) << "text #" << i;
         EXPECT_EQ(42, value);
     }
+}
+
+// The packed notation loses its trailing zeros in a spreadsheet ("90.30" becomes "90.3"), and the
+// plug-in hands the rest on with its points inserted: the digits keep their places.
+TEST_F(ConverterTest, DmsConverterReadsShortenedFormsByPosition)
+{
+    const struct
+    {
+        const wchar_t* text;
+        double degrees;
+    } cases[] = {
+        {L"90.3", 90.5},
+        {L"90.45", 90.75},
+        {L"123.45", 123.75},
+        {L"123.4", 123 + 40 / 60.0},
+        {L"90.45.3", 90 + 45 / 60.0 + 30 / 3600.0},
+        {L"123.45.3", 123 + 45 / 60.0 + 30 / 3600.0},
+        {L"0.0", 0.0},
+        {L"7.05", 7 + 5 / 60.0},
+        {L"-0.3", -0.5},
+        {L"-12.30.1", -(12 + 30 / 60.0 + 10 / 3600.0)},
+        {L"359.59.5", 359 + 59 / 60.0 + 50 / 3600.0},
+    };
+    for (const auto& c : cases)
+    {
+        double value = 42;
+        ASSERT_TRUE(Convert(*m_factory, Quantity::Angle, 1, c.text, value)) << c.text;
+        EXPECT_NEAR(c.degrees * 3.141592653589793 / 180, value, 1e-15) << c.text;
+    }
+}
+
+TEST_F(ConverterTest, DmsConverterRefusesShortenedFormsThatAreOutOfRangeOrAmbiguous)
+{
+    const wchar_t* const texts[] = {
+        L"90.6",      // 60 minutes
+        L"90.7",      // 70 minutes
+        L"90.45.6",   // 60 seconds
+        L"90.45.9",   // 90 seconds
+        L"90.456",    // three digits of minutes
+        L"90.45.301", // three digits of seconds
+        L"90.4.5",    // a shortened minutes field followed by seconds
+        L"90.45.3.1", // a shortened seconds field followed by a fraction
+        L"90..3",     L".3", L"-.3", L"90.3.", L"90.-3", L"90.3e", L"90. 3",
+    };
+    for (const wchar_t* text : texts)
+    {
+        double value = 42;
+        EXPECT_FALSE(Convert(*m_factory, Quantity::Angle, 1, text, value)) << text;
+        EXPECT_EQ(42, value) << text;
+    }
+}
+
+// A finite text must never come out infinite: the receiver would pass on a value that no output
+// can show. Where the exact result is a double, the converter finds it; where it is not, it fails.
+TEST_F(ConverterTest, ConversionsNearTheLimitsOfADoubleStayFiniteOrFail)
+{
+    constexpr double Max = 1.7976931348623157e308;
+    constexpr double Pi = 3.141592653589793;
+    const std::wstring hugeDegrees = std::wstring(L"1") + std::wstring(308, L'0');
+    const std::wstring tooManyDegrees = std::wstring(L"1") + std::wstring(309, L'0');
+    const struct
+    {
+        Quantity quantity;
+        std::int32_t code;
+        std::wstring text;
+        bool converts;
+        double expected; // relative to the value, when it converts
+    } cases[] = {
+        {Quantity::Angle, 0, L"1.7976931348623157e308", true, Max},
+        {Quantity::Angle, 3, L"1.7976931348623157e308", true, Max / 180 * Pi},
+        {Quantity::Angle, 4, L"-1.7976931348623157e308", true, -Max / 200 * Pi},
+        {Quantity::Angle, 1, hugeDegrees + L".30.00", true, 1e308 / 180 * Pi},
+        {Quantity::Angle, 1, tooManyDegrees + L".30.00", false, 0},
+        {Quantity::Linear, 1, L"1.7976931348623157e308", true, Max * 0.3048},
+        {Quantity::Linear, 2, L"1e308", true, 1e308 / 3937 * 1200},
+        {Quantity::Linear, 2, L"-1.7976931348623157e308", true, -Max / 3937 * 1200},
+        {Quantity::Temperature, 1, L"1.7976931348623157e308", true, Max / 9 * 5},
+        {Quantity::Temperature, 1, L"-1.7976931348623157e308", true, -Max / 9 * 5},
+        {Quantity::Pressure, 0, L"1.7976931348623157e308", false, 0},
+        {Quantity::Pressure, 2, L"1e307", false, 0},
+        {Quantity::Pressure, 2, L"5e306", true, 5e306 * 25.4 * 1.33322387415},
+        {Quantity::Linear, 0, L"1e309", false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        double value = 42;
+        const bool converted = Convert(*m_factory, c.quantity, c.code, c.text.c_str(), value);
+        EXPECT_EQ(c.converts, converted) << Name(c.quantity) << " code " << c.code;
+        if (!c.converts)
+        {
+            EXPECT_EQ(42, value);
+        }
+        else if (converted)
+        {
+            EXPECT_TRUE(std::isfinite(value));
+            EXPECT_NEAR(1.0, value / c.expected, 1e-12) << Name(c.quantity) << " code " << c.code;
+        }
+    }
+}
+
+// Records what the converters tell.
+class CEventLog final : public Host::IConverterEvents
+{
+public:
+    void ConverterMade(Host::Quantity quantity, std::int32_t unitCode) override
+    {
+        log.push_back("made " + std::to_string(static_cast<int>(quantity)) + " " +
+                      std::to_string(unitCode));
+    }
+    void ValueRefused(Host::Quantity quantity, std::int32_t unitCode, const wchar_t* text) override
+    {
+        log.push_back("refused " + std::to_string(static_cast<int>(quantity)) + " " +
+                      std::to_string(unitCode) + " " + std::string(text, text + std::wcslen(text)));
+    }
+
+    std::vector<std::string> log;
+};
+
+TEST_F(ConverterTest, EventsTellEachConverterMadeAndEachTextRefused)
+{
+    CEventLog events;
+    Plugin::IAngleConverter* early = m_factory->CreateAngleConverter(1);
+    m_factory->SetEvents(&events);
+    ILinearConverter* linear = m_factory->CreateLinearConverter(2);
+    IPressureConverter* pressure = m_factory->CreatePressureConverter(0);
+    EXPECT_EQ(nullptr, m_factory->CreateTemperatureConverter(7)) << "no converter, no event";
+    double value = 0;
+    EXPECT_TRUE(linear->Convert(L"1", &value));
+    EXPECT_FALSE(linear->Convert(L"N/A", &value));
+    EXPECT_FALSE(pressure->Convert(L"", &value));
+    EXPECT_FALSE(early->Convert(L"90.7", &value)) << "a converter made before tells too";
+    EXPECT_FALSE(linear->Convert(nullptr, &value));
+    m_factory->SetEvents(nullptr);
+    EXPECT_FALSE(linear->Convert(L"x", &value));
+    const std::vector<std::string> expected = {"made 1 2", "made 3 0", "refused 1 2 N/A",
+                                               "refused 3 0 ", "refused 0 1 90.7"};
+    EXPECT_EQ(expected, events.log);
+    early->Release();
+    linear->Release();
+    pressure->Release();
+}
+
+TEST(PackedDmsTextTest, TakesOutThePointsThePlugInInserted)
+{
+    const struct
+    {
+        const wchar_t* dotted;
+        const wchar_t* packed;
+    } cases[] = {
+        {L"123.45.30.15", L"123.453015"}, {L"123.45.3", L"123.453"}, {L"90.3", L"90.3"},
+        {L"-12.30.15", L"-12.3015"},      {L"123", L"123"},          {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(c.packed), Host::PackedDmsText(c.dotted));
+    EXPECT_EQ(std::wstring(), Host::PackedDmsText(nullptr));
 }
 
 TEST_F(ConverterTest, MinutesAndSecondsJustBelowSixtyAreAccepted)

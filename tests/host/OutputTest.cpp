@@ -70,6 +70,7 @@ TEST(OutputTest, JsonStatesUnitsAndKeepsFileOrder)
           "text": "Не указано имя точки"
         }
       ],
+      "warnings": [],
       "points": [
         {
           "name": "P\"1\"",
@@ -117,6 +118,7 @@ TEST(OutputTest, JsonStatesUnitsAndKeepsFileOrder)
           "text": "Не удается открыть файл"
         }
       ],
+      "warnings": [],
       "points": [],
       "stations": [],
       "observations_without_station": []

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <string>
 #include <vector>
 
@@ -180,6 +182,15 @@ TEST(ReceiverTest, FileMessagesNeverCarryALine)
     receiver.SetCurrentLine(41);
     receiver.ReportFileError(L"whole file");
     EXPECT_FALSE(receiver.Files()[0].messages.at(0).line);
+}
+
+TEST(ReceiverTest, TheLastLineAnIndexCanNameIsCountedWithoutWrapping)
+{
+    CImportReceiver receiver(nullptr);
+    receiver.BeginFile(L"a.idx");
+    receiver.SetCurrentLine(std::numeric_limits<std::int32_t>::max());
+    receiver.ReportLineError(L"last");
+    EXPECT_EQ(std::int64_t{2147483648}, receiver.Files()[0].messages.at(0).line);
 }
 
 TEST(ReceiverTest, HandsOutTheFactoryWithAReferenceForTheCaller)

@@ -6,8 +6,11 @@
 #include "host/OrderedOutput.h"
 #include "host/Output.h"
 #include "host/RecordReceiver.h"
+#include "host/UnitConverters.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 #include <nlohmann/json.hpp>
 
 #include <string>
@@ -69,6 +72,17 @@ public:
         log.push_back("message " + (message.line ? std::to_string(*message.line) : "-") + " " +
                       message.text);
     }
+    void Warning(const Host::CWarning& warning) override
+    {
+        log.push_back("warning " + (warning.line ? std::to_string(*warning.line) : "-") + " " +
+                      warning.text);
+    }
+    void UnitChosen(const Host::CUnitChoice& choice) override
+    {
+        log.push_back("unit " + std::to_string(static_cast<int>(choice.quantity)) + " " +
+                      std::to_string(choice.unitCode) + " " +
+                      (choice.line ? std::to_string(*choice.line) : "-"));
+    }
     void EndFile(bool imported) override { log.push_back(imported ? "end" : "end not imported"); }
 
     std::vector<std::string> log;
@@ -118,6 +132,92 @@ TEST(RecordReceiverTest, HandsOnEachRecordOnceTheNextBegins)
     EXPECT_FALSE(receiver.Failed());
 }
 
+// The converters of the factory tell the receiver, which knows the line: each value that does
+// not convert is a warning of that line, and each converter made is a unit choice.
+TEST(RecordReceiverTest, TurnsConverterEventsIntoWarningsAndUnitChoicesOfTheCurrentLine)
+{
+    CLogSink sink;
+    Host::CUnitConverterFactory* factory = Host::CUnitConverterFactory::Create();
+    Host::CRecordReceiver receiver(factory, {&sink});
+    factory->SetEvents(&receiver);
+    receiver.BeginFile(L"job.idx");
+    ILinearConverter* linear = factory->CreateLinearConverter(1);
+    Plugin::IAngleConverter* angle = factory->CreateAngleConverter(1);
+    double value = 0;
+    receiver.SetCurrentLine(4);
+    EXPECT_FALSE(linear->Convert(L"N/A", &value));
+    EXPECT_FALSE(linear->Convert(L"", &value)) << "an empty field is a value not given";
+    EXPECT_TRUE(linear->Convert(L"1", &value));
+    receiver.SetCurrentLine(std::numeric_limits<std::int32_t>::max());
+    // The plug-in rewrote "123.4575" into the dotted form; the file's text is the one shown.
+    EXPECT_FALSE(angle->Convert(L"123.45.75", &value));
+    EXPECT_FALSE(angle->Convert(L"12.3\u00b0", &value));
+    receiver.Finish();
+    factory->SetEvents(nullptr);
+    linear->Release();
+    angle->Release();
+    EXPECT_TRUE(factory->Release());
+
+    const std::vector<std::string> expected = {
+        "file job.idx",
+        "unit 1 1 -",
+        "unit 0 1 -",
+        "warning 5 \"N/A\" is not a length",
+        "warning 2147483648 \"123.4575\" is not an angle",
+        "warning 2147483648 \"12.3\u00b0\" is not an angle",
+        "end",
+    };
+    EXPECT_EQ(expected, sink.log);
+    EXPECT_EQ(3u, receiver.Reports());
+}
+
+TEST(RecordReceiverTest, CountsMessagesAndWarningsOfEveryFile)
+{
+    CLogSink sink;
+    Host::CRecordReceiver receiver(nullptr, {&sink});
+    receiver.BeginFile(L"a.idx");
+    receiver.ReportLineError(L"bad row");
+    receiver.ValueRefused(Host::Quantity::Temperature, 0, L"warm");
+    receiver.BeginFile(L"b.idx");
+    receiver.ReportFileError(L"cannot open");
+    receiver.ValueRefused(Host::Quantity::Pressure, 1, L"");
+    receiver.SetCurrentLine(std::numeric_limits<std::int32_t>::max());
+    receiver.ReportLineError(L"last");
+    receiver.Finish();
+    EXPECT_EQ(4u, receiver.Reports());
+    EXPECT_EQ("warning - \"warm\" is not a temperature", sink.log.at(2));
+    EXPECT_EQ("message 2147483648 last", sink.log.at(6));
+}
+
+TEST(RecordReceiverTest, AValueTooLargeForTheDisplayUnitIsAWarning)
+{
+    CLogSink sink;
+    Host::CRecordReceiver receiver(nullptr, {&sink});
+    Host::CDisplayUnits units;
+    units.angle = Host::AngleDisplay::Gons;
+    units.length = Host::LengthDisplay::InternationalFeet;
+    receiver.SetDisplayUnits(units);
+    receiver.BeginFile(L"big.idx");
+    receiver.SetCurrentLine(2);
+    receiver.BeginPoint(L"P");
+    receiver.SetNorth(1e308);
+    receiver.SetEast(1e300);
+    receiver.SetTemperature(1e308); // not shown in another unit
+    receiver.BeginTarget(L"T");
+    receiver.SetHorizontalAngle(-1.7976931348623157e308);
+    receiver.Finish();
+    const std::vector<std::string> expected = {
+        "file big.idx",
+        "warning 3 1e+308 metres cannot be written in international feet",
+        "point P n",
+        "warning 3 -1.7976931348623157e+308 radians cannot be written in gons",
+        "observation T of - 0 hz",
+        "end",
+    };
+    EXPECT_EQ(expected, sink.log);
+    EXPECT_EQ(2u, receiver.Reports());
+}
+
 TEST(RecordReceiverTest, RecordsBeforeAnyFileGoUnderAFileWithoutAPath)
 {
     CLogSink sink;
@@ -162,6 +262,8 @@ void Replay(const std::vector<CFileRecords>& files, Host::IRecordSink& sink)
         sink.BeginFile(file.path);
         for (const Host::CMessage& message : file.messages)
             sink.Message(message);
+        for (const Host::CWarning& warning : file.warnings)
+            sink.Warning(warning);
         for (const CRecord& observation : file.observationsWithoutStation)
             sink.Observation(observation, nullptr, 0);
         for (const CRecord& point : file.points)
@@ -181,6 +283,8 @@ std::vector<CFileRecords> Sample()
     CFileRecords job;
     job.path = "dir/job \"1\".idx";
     job.messages.push_back({5, "Не указано имя точки", false});
+    job.warnings.push_back({6, "\"N/A\" is not a length"});
+    job.warnings.push_back({std::nullopt, "\"x\" is not an angle"});
     job.messages.push_back({std::nullopt, "tab\there\x01", false});
     CRecord point;
     point.name = "P\\1";
@@ -255,7 +359,8 @@ TEST(JsonSinkTest, IndentsLikeTheWholeDocumentAndClosesEachFileWithItsMessages)
     for (const auto& item : document["files"][0].items())
         keys.push_back(item.key());
     const std::vector<std::string> expected = {
-        "path", "points", "stations", "observations_without_station", "imported", "messages"};
+        "path",     "points",   "stations", "observations_without_station",
+        "imported", "messages", "warnings"};
     EXPECT_EQ(expected, keys);
     EXPECT_EQ(0u, streamed.find("{\n  \"units\": {"));
     EXPECT_NE(std::string::npos, StreamedJson({}).find("\"files\": []\n}\n"));

@@ -1,0 +1,62 @@
+// The units in which the outputs show angles and lengths (--angles, --lengths), and the values
+// converted into them from the receiver's radians and metres. Any sink may use them: a number for
+// each unit, and for degrees, minutes and seconds either their parts or one text.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace Host
+{
+
+enum class AngleDisplay
+{
+    Radians,
+    Degrees,
+    Gons,
+    DegreesMinutesSeconds
+};
+
+enum class LengthDisplay
+{
+    Metres,
+    InternationalFeet,
+    UsSurveyFeet
+};
+
+struct CDisplayUnits
+{
+    AngleDisplay angle = AngleDisplay::Radians;
+    LengthDisplay length = LengthDisplay::Metres;
+};
+
+// The option values: "rad", "deg", "gon", "dms" and "m", "ft", "usft". False for any other.
+bool ParseAngleDisplay(const std::string& name, AngleDisplay& angle);
+bool ParseLengthDisplay(const std::string& name, LengthDisplay& length);
+
+// The units as the outputs name them: "radians", "degrees", "gons", "degrees, minutes and
+// seconds"; "metres", "international feet", "US survey feet".
+const char* AngleUnitName(AngleDisplay angle);
+const char* LengthUnitName(LengthDisplay length);
+
+// An angle in radians in the display unit; degrees for DegreesMinutesSeconds. Empty when the
+// result would not be finite. The receiver's own units come back unchanged, bit for bit.
+std::optional<double> DisplayAngle(double radians, AngleDisplay angle);
+std::optional<double> DisplayLength(double metres, LengthDisplay length);
+
+// An angle in degrees cut into whole degrees and minutes and the seconds left over, all of them
+// not negative; negative tells the sign of the whole angle.
+struct CDms
+{
+    bool negative = false;
+    double degrees = 0;
+    int minutes = 0;
+    double seconds = 0;
+};
+CDms SplitDegrees(double degrees);
+
+// The angle in degrees as D°MM′SS.s″, rounded to a tenth of a second, with "-" before a negative
+// angle ("-12°30′15.0″").
+std::string DmsText(double degrees);
+
+} // namespace Host
