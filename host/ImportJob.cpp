@@ -129,6 +129,8 @@ void ImportOne(CShared& shared, std::size_t index, IUnitConverterFactory* factor
     CMessageSink messages(shared.messages.Producer(index));
     CRecordReceiver receiver(factory, {sink.get(), &messages});
     receiver.OnOutputError(shared.job.onOutputError);
+    if (index < shared.job.shownNames.size())
+        receiver.ShowPathAs(shared.job.shownNames[index]);
     // Only the file whose output is being written draws the bar; the others would fight over it.
     receiver.OnProgress(
         [&shared, index](const std::string& file, float percent)

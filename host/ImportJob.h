@@ -25,6 +25,9 @@ enum class OutputFormat
 struct CImportJob
 {
     std::vector<std::string> files; // UTF-8
+    // What the outputs call each file, where it is not its path (standard input); may be
+    // shorter than files.
+    std::vector<std::string> shownNames;
     OutputFormat format = OutputFormat::Json;
     std::string outputDirectory; // for Csv
     unsigned threads = 1;

@@ -1,8 +1,11 @@
 // orva-import: imports "*.idx" files through the ORVA plug-in and prints what it read.
 #include "host/Console.h"
+#include "host/FileList.h"
 #include "host/ImportJob.h"
 #include "host/PluginLibrary.h"
 #include "host/PluginSearch.h"
+#include "host/StandardInput.h"
+#include "host/TemporaryFiles.h"
 #include "host/Utf8.h"
 #include "host/VersionReport.h"
 
@@ -12,7 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +47,8 @@ constexpr const char* Program = "orva-import";
 struct COptions
 {
     std::vector<std::string> files;
+    std::string filesFrom;
+    bool recursive = false;
     std::string plugin;
     std::string format = "json";
     std::string output;
@@ -100,6 +108,7 @@ void PrepareStandardStreams()
 [[noreturn]] void OutputFailed(const Host::COutputError& error)
 {
     std::cerr << Program << ": " << error.what() << "; the output is incomplete\n" << std::flush;
+    Host::RemoveTemporaryFiles();
     std::_Exit(HostFailure);
 }
 
@@ -107,6 +116,16 @@ int UsageFailure(const std::string& message)
 {
     std::cerr << Program << ": " << message << "\nRun with --help for more information.\n";
     return UsageError;
+}
+
+std::string FileHelp()
+{
+    std::string help = "The *.idx files to import. A folder gives its *.idx files sorted by name, "
+                       "\"-\" standard input.";
+    if (Host::CExpansionRules::DefaultWildcards())
+        help += " Patterns with * and ? in the file name are expanded here (without regard to "
+                "case); one that matches nothing is taken as a file name and fails as missing.";
+    return help;
 }
 
 // Parses the command line; returns the exit status when the program is to end here.
@@ -124,7 +143,13 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     app.add_flag("--version", options.version,
                  "Print the version of this program and the identity of the plug-in, and exit");
     // Not required by the parser: --version needs no file.
-    app.add_option("FILE", options.files, "The *.idx files to import");
+    app.add_option("FILE", options.files, FileHelp());
+    app.add_flag("-r,--recursive", options.recursive,
+                 "Import the *.idx files of the folders inside a FILE folder too");
+    app.add_option("--files-from", options.filesFrom,
+                   "Import the files named in LIST, one a line, after the FILEs (\"-\": read "
+                   "the list from standard input)")
+        ->type_name("LIST");
     app.add_option("--plugin", options.plugin,
                    std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
                        " beside this program, else in the installed plug-in directory)")
@@ -163,12 +188,75 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     }
     if (options.version)
         return std::nullopt;
-    if (options.files.empty())
+    if (options.files.empty() && options.filesFrom.empty())
         return UsageFailure("FILE is required");
     if (options.format == "csv" && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
     if (options.format == "json" && !options.output.empty())
         return UsageFailure("--output is for --format csv; JSON goes to stdout");
+    return std::nullopt;
+}
+
+// The files of the command line and of --files-from, in that order, with folders and patterns
+// expanded; what cannot be used is said on stderr and counted in problems.
+std::optional<int> SelectFiles(const COptions& options, std::vector<std::string>& files,
+                               std::size_t& problems)
+{
+    Host::CExpansionRules rules;
+    rules.recursive = options.recursive;
+    Host::CExpandedFiles expanded;
+    for (const std::string& file : options.files)
+        Host::ExpandArgument(file, rules, expanded);
+    if (!options.filesFrom.empty())
+    {
+        // A list's lines are paths: folders are expanded, patterns are not.
+        Host::CExpansionRules listRules = rules;
+        listRules.wildcards = false;
+        std::vector<std::string> listed;
+        if (options.filesFrom == Host::StandardInputArgument)
+            listed = Host::ReadFileList(std::cin);
+        else
+        {
+            std::ifstream list(std::filesystem::u8path(options.filesFrom), std::ios::binary);
+            if (!list)
+            {
+                std::cerr << Program << ": --files-from: cannot read " << options.filesFrom
+                          << '\n';
+                return UsageError;
+            }
+            listed = Host::ReadFileList(list);
+        }
+        for (const std::string& file : listed)
+            if (file == Host::StandardInputArgument)
+                return UsageFailure("--files-from: \"-\" cannot be a file in a list");
+            else
+                Host::ExpandArgument(file, listRules, expanded);
+    }
+    for (const std::string& problem : expanded.problems)
+        std::cerr << Program << ": " << problem << '\n';
+    problems = expanded.problems.size();
+    files = std::move(expanded.files);
+    return std::nullopt;
+}
+
+// Puts a copy of standard input in place of "-", which may be given once, and not when the list
+// of files is read from there.
+std::optional<int> SpoolStandardInput(const COptions& options, Host::CImportJob& job,
+                                      std::unique_ptr<Host::CStandardInputFile>& spool)
+{
+    for (std::size_t i = 0; i < job.files.size(); ++i)
+    {
+        if (job.files[i] != Host::StandardInputArgument)
+            continue;
+        if (spool)
+            return UsageFailure("\"-\" (standard input) can be given only once");
+        if (options.filesFrom == Host::StandardInputArgument)
+            return UsageFailure("\"-\" as a FILE and --files-from - both read standard input");
+        spool = std::make_unique<Host::CStandardInputFile>(stdin);
+        job.files[i] = spool->Path();
+        job.shownNames.resize(job.files.size());
+        job.shownNames[i] = Host::StandardInputName;
+    }
     return std::nullopt;
 }
 
@@ -183,6 +271,13 @@ int Run(const std::vector<std::string>& arguments)
         return Host::WriteVersionReport(std::cout, std::cerr, Program, ORVA_VERSION, pluginPath)
                    ? AllImported
                    : HostFailure;
+    Host::CImportJob job;
+    std::size_t problems = 0;
+    if (std::optional<int> status = SelectFiles(options, job.files, problems))
+        return *status;
+    std::unique_ptr<Host::CStandardInputFile> standardInput;
+    if (std::optional<int> status = SpoolStandardInput(options, job, standardInput))
+        return *status;
     std::string error;
     std::unique_ptr<Host::CPluginLibrary> library = Host::CPluginLibrary::Open(pluginPath, error);
     if (!library)
@@ -213,8 +308,6 @@ int Run(const std::vector<std::string>& arguments)
         return HostFailure;
     }
 
-    Host::CImportJob job;
-    job.files = options.files;
     job.format = options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
     job.outputDirectory = options.output;
     job.threads = options.jobs;
@@ -229,7 +322,7 @@ int Run(const std::vector<std::string>& arguments)
         std::cerr << Program << ": ran out of memory while recording the import\n";
         return HostFailure;
     }
-    return outcome.filesNotImported ? FileNotImported : AllImported;
+    return outcome.filesNotImported || problems ? FileNotImported : AllImported;
 }
 
 } // namespace

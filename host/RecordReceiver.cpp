@@ -67,7 +67,7 @@ void CRecordReceiver::StartFile(std::string path)
         return;
     m_inFile = true;
     m_fileError = false;
-    m_path = std::move(path);
+    m_path = m_shownPath.empty() ? std::move(path) : m_shownPath;
     m_currentLine = -1;
     m_setup = 0;
     ++m_files;

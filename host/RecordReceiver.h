@@ -29,6 +29,10 @@ public:
 
     void OnProgress(ProgressHandler handler) { m_onProgress = std::move(handler); }
     void OnOutputError(OutputErrorHandler handler) { m_onOutputError = std::move(handler); }
+    // The path that the sinks get for the files begun from here on, in place of the one the
+    // plug-in names (a temporary copy of standard input has no name worth showing); empty for
+    // the plug-in's own.
+    void ShowPathAs(std::string path) { m_shownPath = std::move(path); }
 
     // Ends the file being received; the plug-in has no call for it. BeginFile ends the one before.
     void Finish();
@@ -99,6 +103,7 @@ private:
     bool m_inFile = false;
     bool m_fileError = false;
     std::string m_path;
+    std::string m_shownPath;
     std::int32_t m_currentLine = -1;
     OpenKind m_open = OpenKind::None;
     // The open point or observation; the station opened last lives apart, as observations name it.
