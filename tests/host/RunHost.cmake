@@ -12,6 +12,10 @@
 #   STDERR_REGEX   regular expression that stderr must match
 #   CSV_GOLDEN     directory whose points.csv, stations.csv and observations.csv the output
 #                  directory (the value after --output) must equal
+#   STDIN          file given as standard input (relative to WORKDIR); none otherwise
+#   SAME_AS_ARGS   other arguments ("|" between them) that must give the same stdout and stderr
+#   TEMP_UNUSED    when true, the program gets a temporary directory of its own (TMPDIR; not
+#                  under an emulator, which has its own) that must be empty after the run
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "|" ";" arguments "${ARGS}")
@@ -20,10 +24,20 @@ file(REMOVE_RECURSE "${scratch}")
 file(MAKE_DIRECTORY "${scratch}")
 string(REPLACE "@SCRATCH@" "${scratch}" arguments "${arguments}")
 
+set(input "")
+if(DEFINED STDIN)
+    set(input INPUT_FILE "${WORKDIR}/${STDIN}")
+endif()
+set(environment "")
+if(TEMP_UNUSED AND NOT EMULATOR)
+    file(MAKE_DIRECTORY "${scratch}/tmp")
+    set(environment ${CMAKE_COMMAND} -E env "TMPDIR=${scratch}/tmp")
+endif()
 execute_process(
-    COMMAND ${EMULATOR} ${PROGRAM} ${arguments}
+    COMMAND ${environment} ${EMULATOR} ${PROGRAM} ${arguments}
     WORKING_DIRECTORY "${WORKDIR}"
     RESULT_VARIABLE status
+    ${input}
     OUTPUT_FILE "${scratch}/stdout"
     ERROR_FILE "${scratch}/stderr")
 
@@ -89,6 +103,26 @@ if(DEFINED CSV_GOLDEN)
     foreach(table points stations observations)
         compare("${scratch}/csv/${table}.csv" "${CSV_GOLDEN}/${table}.csv")
     endforeach()
+endif()
+
+if(DEFINED SAME_AS_ARGS)
+    string(REPLACE "|" ";" other "${SAME_AS_ARGS}")
+    string(REPLACE "@SCRATCH@" "${scratch}" other "${other}")
+    execute_process(
+        COMMAND ${EMULATOR} ${PROGRAM} ${other}
+        WORKING_DIRECTORY "${WORKDIR}"
+        OUTPUT_FILE "${scratch}/same-stdout"
+        ERROR_FILE "${scratch}/same-stderr")
+    compare("${scratch}/stdout" "${scratch}/same-stdout")
+    if(NOT EMULATOR)
+        compare("${scratch}/stderr" "${scratch}/same-stderr")
+    endif()
+endif()
+if(TEMP_UNUSED AND NOT EMULATOR)
+    file(GLOB left "${scratch}/tmp/*")
+    if(left)
+        string(APPEND failures "temporary files left behind: ${left}\n")
+    endif()
 endif()
 
 if(failures)
