@@ -1,5 +1,6 @@
 // orva-import: imports "*.idx" files through the ORVA plug-in and prints what it read.
 #include "host/Console.h"
+#include "host/Encodings.h"
 #include "host/FileList.h"
 #include "host/ImportJob.h"
 #include "host/PluginLibrary.h"
@@ -128,6 +129,24 @@ std::string FileHelp()
     return help;
 }
 
+void AddEncodingOption(CLI::App& app, COptions& options)
+{
+    app.add_option_function<std::string>(
+           "--encoding",
+           [&options](const std::string& name) { options.codePage = Host::CodePageByName(name); },
+           Host::EncodingHelp())
+        ->check(
+            [](const std::string& name)
+            {
+                return Host::CodePageByName(name)
+                           ? std::string()
+                           : "not a code page: " + name + " (a number from 1 to 65535 or a name "
+                                                          "such as utf-8 or cp1251)";
+            },
+            "")
+        ->type_name("CODEPAGE");
+}
+
 // Parses the command line; returns the exit status when the program is to end here.
 std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, COptions& options)
 {
@@ -143,7 +162,7 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     app.add_flag("--version", options.version,
                  "Print the version of this program and the identity of the plug-in, and exit");
     // Not required by the parser: --version needs no file.
-    app.add_option("FILE", options.files, FileHelp());
+    app.add_option("FILE", options.files, FileHelp())->type_name("PATH");
     app.add_flag("-r,--recursive", options.recursive,
                  "Import the *.idx files of the folders inside a FILE folder too");
     app.add_option("--files-from", options.filesFrom,
@@ -159,10 +178,7 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         ->type_name("json|csv");
     app.add_option("--output", options.output, "Directory for the CSV files (--format csv)")
         ->type_name("DIR");
-    app.add_option("--encoding", options.codePage,
-                   "Code page the files are written in, e.g. 1251 (default: 1252)")
-        ->check(CLI::Range(1u, 65535u).description(""))
-        ->type_name("CODEPAGE");
+    AddEncodingOption(app, options);
     app.add_option("-j,--jobs", options.jobs,
                    "Files imported at the same time (default: one per core); the output is the "
                    "same for any number")
