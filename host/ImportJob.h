@@ -30,6 +30,7 @@ struct CImportJob
     std::vector<std::string> shownNames;
     OutputFormat format = OutputFormat::Json;
     std::string outputDirectory; // for Csv
+    std::string outputFile;      // for Json; empty for stdout
     unsigned threads = 1;
     // Selected on every importing thread, as the plug-in decodes with the calling thread's code
     // page; the caller has checked that it can be selected.

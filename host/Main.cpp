@@ -101,14 +101,19 @@ void PrepareStandardStreams()
     // A reader that goes away is a write error to report, not a signal that ends the program
     // without a word.
     std::signal(SIGPIPE, SIG_IGN);
+    // So is a file grown past the size limit.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 
 // Bytes already written cannot be taken back and the plug-in cannot be stopped: the program ends
-// here, on whichever thread found the output broken.
-[[noreturn]] void OutputFailed(const Host::COutputError& error)
+// here, on whichever thread found the output broken. Output files written beside the ones they
+// replace are taken away, and the ones from before stay.
+[[noreturn]] void OutputFailed(const Host::COutputError& error, bool toFiles)
 {
-    std::cerr << Program << ": " << error.what() << "; the output is incomplete\n" << std::flush;
+    std::cerr << Program << ": " << error.what()
+              << (toFiles ? "; no output file was replaced\n" : "; the output is incomplete\n")
+              << std::flush;
     Host::RemoveTemporaryFiles();
     std::_Exit(HostFailure);
 }
@@ -152,8 +157,10 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
 {
     CLI::App app("Imports survey files in the *.idx exchange format through the ORVA plug-in and "
                  "prints their points, stations and observations.\n\nOutput: one JSON document "
-                 "on stdout, or with --format csv the files points.csv, stations.csv and "
-                 "observations.csv in the --output directory. Values are in radians, metres, "
+                 "on stdout or in the --output file, or with --format csv the files "
+                 "points.csv, stations.csv, observations.csv, extra_values.csv (values of a "
+                 "record that its table has no column for), messages.csv and files.csv (each "
+                 "file's status) in the --output directory. Values are in radians, metres, "
                  "degrees Celsius and hectopascals. Messages go to stderr as FILE:LINE: text.\n\n"
                  "Exit status: 0 every file imported, 1 a file could not be opened or was not "
                  "recognised, 2 usage error, 3 the plug-in could not be used or the output "
@@ -176,8 +183,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     app.add_option("--format", options.format, "Output format (default: json)")
         ->check(CLI::IsMember({"json", "csv"}).description(""))
         ->type_name("json|csv");
-    app.add_option("--output", options.output, "Directory for the CSV files (--format csv)")
-        ->type_name("DIR");
+    app.add_option("--output", options.output,
+                   "The JSON file (default: stdout), or the folder of the CSV files "
+                   "(--format csv). Files are written beside the ones they replace and take "
+                   "their place when the import ends; a run that fails leaves the old ones")
+        ->type_name("FILE|DIR");
     AddEncodingOption(app, options);
     app.add_option("-j,--jobs", options.jobs,
                    "Files imported at the same time (default: one per core); the output is the "
@@ -208,8 +218,10 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         return UsageFailure("FILE is required");
     if (options.format == "csv" && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
-    if (options.format == "json" && !options.output.empty())
-        return UsageFailure("--output is for --format csv; JSON goes to stdout");
+    std::error_code ignored;
+    if (options.format == "json" &&
+        std::filesystem::is_directory(std::filesystem::u8path(options.output), ignored))
+        return UsageFailure("--output " + options.output + " is a folder; JSON is written to a file");
     return std::nullopt;
 }
 
@@ -325,10 +337,14 @@ int Run(const std::vector<std::string>& arguments)
     }
 
     job.format = options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
-    job.outputDirectory = options.output;
+    if (job.format == Host::OutputFormat::Csv)
+        job.outputDirectory = options.output;
+    else
+        job.outputFile = options.output;
     job.threads = options.jobs;
     job.codePage = options.codePage;
-    job.onOutputError = OutputFailed;
+    const bool toFiles = !options.output.empty();
+    job.onOutputError = [toFiles](const Host::COutputError& error) { OutputFailed(error, toFiles); };
     Host::CConsole console(StderrIsTerminal());
     Host::CImportOutcome outcome = Host::RunImport(*library, plugin, job, console);
     plugin->Release();

@@ -13,6 +13,12 @@ void CMessageSink::Message(const CMessage& message)
     }
     m_line += ": ";
     m_line += message.text;
+    if (!message.cause.empty())
+    {
+        m_line += " (";
+        m_line += message.cause;
+        m_line += ')';
+    }
     m_line += '\n';
     m_out.Write(m_line.data(), m_line.size());
 }

@@ -142,6 +142,8 @@ void CRecordReceiver::Report(const wchar_t* message, bool fileError)
                 entry.line = m_currentLine + 1;
             entry.text = ToUtf8(message);
             entry.fileError = fileError;
+            if (fileError && m_fileErrorCause)
+                entry.cause = m_fileErrorCause();
             m_fileError = m_fileError || fileError;
             for (IRecordSink* sink : m_sinks)
                 sink->Message(entry);
