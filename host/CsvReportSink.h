@@ -2,7 +2,8 @@
 // messages (messages.csv: file, line, text) and one row per file (files.csv: file, imported,
 // points, stations, observations, messages, reason). "line" is empty for a message about the
 // whole file; "imported" is "yes" or "no"; "reason" holds the file errors of a file not imported,
-// "; " between them, each with its cause in parentheses where one is known. Header rows, RFC 4180 quoting and CRLF line ends as the record tables.
+// "; " between them, each with its cause in parentheses where one is known. Header rows, RFC 4180
+// quoting and CRLF line ends as the record tables.
 #pragma once
 
 #include "host/ByteSink.h"

@@ -134,8 +134,7 @@ std::vector<std::string> FolderFiles(const fs::path& folder, const CExpansionRul
     return names;
 }
 
-void ExpandFolder(const std::string& folder, const CExpansionRules& rules,
-                  CExpandedFiles& expanded)
+void ExpandFolder(const std::string& folder, const CExpansionRules& rules, CExpandedFiles& expanded)
 {
     std::vector<std::string> names = FolderFiles(fs::u8path(folder), rules);
     if (names.empty())

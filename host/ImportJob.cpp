@@ -14,11 +14,11 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <iterator>
 
 namespace Host
 {

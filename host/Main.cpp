@@ -143,10 +143,10 @@ void AddEncodingOption(CLI::App& app, COptions& options)
         ->check(
             [](const std::string& name)
             {
-                return Host::CodePageByName(name)
-                           ? std::string()
-                           : "not a code page: " + name + " (a number from 1 to 65535 or a name "
-                                                          "such as utf-8 or cp1251)";
+                return Host::CodePageByName(name) ? std::string()
+                                                  : "not a code page: " + name +
+                                                        " (a number from 1 to 65535 or a name "
+                                                        "such as utf-8 or cp1251)";
             },
             "")
         ->type_name("CODEPAGE");
@@ -221,7 +221,8 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     std::error_code ignored;
     if (options.format == "json" &&
         std::filesystem::is_directory(std::filesystem::u8path(options.output), ignored))
-        return UsageFailure("--output " + options.output + " is a folder; JSON is written to a file");
+        return UsageFailure("--output " + options.output +
+                            " is a folder; JSON is written to a file");
     return std::nullopt;
 }
 
@@ -248,8 +249,7 @@ std::optional<int> SelectFiles(const COptions& options, std::vector<std::string>
             std::ifstream list(std::filesystem::u8path(options.filesFrom), std::ios::binary);
             if (!list)
             {
-                std::cerr << Program << ": --files-from: cannot read " << options.filesFrom
-                          << '\n';
+                std::cerr << Program << ": --files-from: cannot read " << options.filesFrom << '\n';
                 return UsageError;
             }
             listed = Host::ReadFileList(list);
@@ -344,7 +344,8 @@ int Run(const std::vector<std::string>& arguments)
     job.threads = options.jobs;
     job.codePage = options.codePage;
     const bool toFiles = !options.output.empty();
-    job.onOutputError = [toFiles](const Host::COutputError& error) { OutputFailed(error, toFiles); };
+    job.onOutputError = [toFiles](const Host::COutputError& error)
+    { OutputFailed(error, toFiles); };
     Host::CConsole console(StderrIsTerminal());
     Host::CImportOutcome outcome = Host::RunImport(*library, plugin, job, console);
     plugin->Release();

@@ -53,16 +53,17 @@ std::FILE* CreateNew(const std::string& path, bool& exists)
 {
 #if defined(_WIN32)
     // Sharing deletion lets a failing program remove the file while it is still open.
-    HANDLE handle = CreateFileW(FromUtf8(path).c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(FromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
     {
         DWORD error = GetLastError();
         exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-        errno = error == ERROR_ACCESS_DENIED ? EACCES : error == ERROR_PATH_NOT_FOUND ? ENOENT
-                : error == ERROR_DISK_FULL                                           ? ENOSPC
-                                                                                     : EIO;
+        errno = error == ERROR_ACCESS_DENIED    ? EACCES
+                : error == ERROR_PATH_NOT_FOUND ? ENOENT
+                : error == ERROR_DISK_FULL      ? ENOSPC
+                                                : EIO;
         return nullptr;
     }
     int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);

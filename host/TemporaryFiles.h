@@ -11,8 +11,8 @@ namespace Host
 
 struct CTemporaryFile
 {
-    std::string path;     // UTF-8
-    std::FILE* stream;    // open for writing in binary mode; the caller closes it
+    std::string path;  // UTF-8
+    std::FILE* stream; // open for writing in binary mode; the caller closes it
 };
 
 // A new file in directory (UTF-8; empty for the current one) named prefix, a random part and

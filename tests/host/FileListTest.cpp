@@ -29,10 +29,10 @@ protected:
         fs::remove_all(m_root);
         for (const char* folder : {"jobs/sub/deeper", "jobs/folder.idx", "empty"})
             fs::create_directories(m_root / folder);
-        for (const char* file : {"jobs/b.idx", "jobs/A.IDX", "jobs/c.idx", "jobs/notes.txt",
-                                 "jobs/10.idx", "jobs/9.idx", "jobs/sub/d.idx",
-                                 "jobs/sub/deeper/e.idx", "jobs/sub/d.idx.bak",
-                                 "jobs/folder.idx/f.idx"})
+        for (const char* file :
+             {"jobs/b.idx", "jobs/A.IDX", "jobs/c.idx", "jobs/notes.txt", "jobs/10.idx",
+              "jobs/9.idx", "jobs/sub/d.idx", "jobs/sub/deeper/e.idx", "jobs/sub/d.idx.bak",
+              "jobs/folder.idx/f.idx"})
             std::ofstream(m_root / file) << "x\n";
         fs::current_path(m_root);
     }
@@ -76,28 +76,57 @@ TEST_F(FileListTest, FoldersGiveTheirImportFilesSorted)
         Paths files;
     } cases[] = {
         {"a folder: its *.idx files only, byte order, no subfolder",
-         {"jobs"}, false, false, {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx"}},
-        {"the separator given is kept", {"jobs/"}, false, false,
+         {"jobs"},
+         false,
+         false,
          {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx"}},
-        {"without regard to case, *.IDX is taken and sorts among the others", {"jobs"}, false, true,
+        {"the separator given is kept",
+         {"jobs/"},
+         false,
+         false,
+         {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx"}},
+        {"without regard to case, *.IDX is taken and sorts among the others",
+         {"jobs"},
+         false,
+         true,
          {"jobs/10.idx", "jobs/9.idx", "jobs/A.IDX", "jobs/b.idx", "jobs/c.idx"}},
         {"recursive: a folder's files follow it, a folder named *.idx is a folder",
-         {"jobs"}, true, false,
+         {"jobs"},
+         true,
+         false,
          {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx", "jobs/folder.idx/f.idx",
           "jobs/sub/d.idx", "jobs/sub/deeper/e.idx"}},
-        {"a subfolder alone", {"jobs/sub"}, true, false,
+        {"a subfolder alone",
+         {"jobs/sub"},
+         true,
+         false,
          {"jobs/sub/d.idx", "jobs/sub/deeper/e.idx"}},
         {"an empty folder gives nothing", {"empty"}, true, false, {}},
-        {"a folder after its own file adds the others only", {"jobs/c.idx", "jobs"}, false, false,
+        {"a folder after its own file adds the others only",
+         {"jobs/c.idx", "jobs"},
+         false,
+         false,
          {"jobs/c.idx", "jobs/10.idx", "jobs/9.idx", "jobs/b.idx"}},
-        {"a file spelt another way is the same file", {"./jobs//b.idx", "jobs"}, false, false,
+        {"a file spelt another way is the same file",
+         {"./jobs//b.idx", "jobs"},
+         false,
+         false,
          {"./jobs//b.idx", "jobs/10.idx", "jobs/9.idx", "jobs/c.idx"}},
-        {"a folder twice gives its files once", {"jobs/sub", "jobs"}, true, false,
+        {"a folder twice gives its files once",
+         {"jobs/sub", "jobs"},
+         true,
+         false,
          {"jobs/sub/d.idx", "jobs/sub/deeper/e.idx", "jobs/10.idx", "jobs/9.idx", "jobs/b.idx",
           "jobs/c.idx", "jobs/folder.idx/f.idx"}},
-        {"files named are imported as often as named", {"jobs/b.idx", "jobs/b.idx", "-", "-"},
-         false, false, {"jobs/b.idx", "jobs/b.idx", "-", "-"}},
-        {"what does not exist stays as given", {"nothing.idx", "jobs/none/"}, false, false,
+        {"files named are imported as often as named",
+         {"jobs/b.idx", "jobs/b.idx", "-", "-"},
+         false,
+         false,
+         {"jobs/b.idx", "jobs/b.idx", "-", "-"}},
+        {"what does not exist stays as given",
+         {"nothing.idx", "jobs/none/"},
+         false,
+         false,
          {"nothing.idx", "jobs/none/"}},
     };
     for (const auto& c : cases)
@@ -121,10 +150,13 @@ TEST_F(FileListTest, PatternsMatchTheLastPart)
         bool ignoreCase;
         Paths files;
     } cases[] = {
-        {"jobs/*.idx", false, {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx",
-                               "jobs/folder.idx/f.idx"}},
-        {"jobs/*.idx", true, {"jobs/10.idx", "jobs/9.idx", "jobs/A.IDX", "jobs/b.idx",
-                              "jobs/c.idx", "jobs/folder.idx/f.idx"}},
+        {"jobs/*.idx",
+         false,
+         {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx", "jobs/folder.idx/f.idx"}},
+        {"jobs/*.idx",
+         true,
+         {"jobs/10.idx", "jobs/9.idx", "jobs/A.IDX", "jobs/b.idx", "jobs/c.idx",
+          "jobs/folder.idx/f.idx"}},
         {"jobs/?.idx", false, {"jobs/9.idx", "jobs/b.idx", "jobs/c.idx"}},
         {"jobs/sub/d.idx*", false, {"jobs/sub/d.idx", "jobs/sub/d.idx.bak"}},
         {"job?", false, {"jobs/10.idx", "jobs/9.idx", "jobs/b.idx", "jobs/c.idx"}},
@@ -182,7 +214,9 @@ TEST(FileListReadTest, OnePathALine)
         {"", {}},
         {"a.idx", {"a.idx"}},
         {"a.idx\nb c.idx\n", {"a.idx", "b c.idx"}},
-        {"\xEF\xBB\xBF" "a.idx\r\n\r\n  \nb.idx\r\n", {"a.idx", "b.idx"}},
+        {"\xEF\xBB\xBF"
+         "a.idx\r\n\r\n  \nb.idx\r\n",
+         {"a.idx", "b.idx"}},
         {"jobs/\n\xD0\x96.idx", {"jobs/", "\xD0\x96.idx"}},
     };
     for (const auto& c : cases)

@@ -1,5 +1,5 @@
-#include "host/FileProblem.h"
 #include "host/ReplacedFiles.h"
+#include "host/FileProblem.h"
 #include "host/TemporaryFiles.h"
 
 #include <gtest/gtest.h>
