@@ -166,6 +166,11 @@ TEST_F(FileListTest, PatternsMatchTheLastPart)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.files, Expand({c.pattern}, Rules(false, true, c.ignoreCase))) << c.pattern;
+#if defined(_WIN32)
+    EXPECT_EQ((Paths{"jobs\\9.idx", "jobs\\A.IDX", "jobs\\b.idx", "jobs\\c.idx"}),
+              Expand({"jobs\\?.idx"}, Rules(false, true, true)))
+        << "a backslash separates the folder as well";
+#endif
     EXPECT_EQ((Paths{"jobs/*.idx"}), Expand({"jobs/*.idx"}, Rules(false, false, false)))
         << "where the shell expands, the program takes the name as it is";
     EXPECT_EQ((Paths{"jobs/b.idx", "jobs/9.idx", "jobs/c.idx"}),
