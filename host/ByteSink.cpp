@@ -83,6 +83,11 @@ std::unique_ptr<CStreamSink> CStreamSink::Create(const std::string& path)
     return std::unique_ptr<CStreamSink>(new CStreamSink(stream, path, true));
 }
 
+std::unique_ptr<CStreamSink> CStreamSink::Own(std::FILE* stream, std::string name)
+{
+    return std::unique_ptr<CStreamSink>(new CStreamSink(stream, std::move(name), true));
+}
+
 CStreamSink::~CStreamSink()
 {
     if (m_owned && m_stream)

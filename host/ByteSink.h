@@ -35,6 +35,8 @@ class CStreamSink final : public IByteSink
 public:
     // Opens path (UTF-8) for writing, truncating it; throws COutputError when it cannot.
     static std::unique_ptr<CStreamSink> Create(const std::string& path);
+    // Takes over stream, which it closes; name is what messages call it.
+    static std::unique_ptr<CStreamSink> Own(std::FILE* stream, std::string name);
     // Borrows stream; name is what messages call it ("the output").
     CStreamSink(std::FILE* stream, std::string name) : m_stream(stream), m_name(std::move(name)) {}
     ~CStreamSink();

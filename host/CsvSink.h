@@ -6,8 +6,12 @@
 //   observations (file, setup, station, target, code, horizontal_angle, vertical_angle,
 //   slope_distance, reflector_height, date, vertical_angle_offset).
 // "setup" numbers the stations of a file from 1 and is empty for observations made before the
-// first station. Angles and lengths are in the display units; degrees, minutes and seconds as
-// the text D°MM′SS.s″.
+// first station. A value that a record's table has no column for (an instrument height sent for
+// a point) goes to a fourth table, extra_values (file, table, record, name, field, value):
+// "table" is points, stations or observations, "record" numbers that table's rows of the file
+// from 1 (for stations the setup), "field" is the name JSON gives the value.
+// Angles and lengths are in the display units; degrees, minutes and seconds as the text
+// D°MM′SS.s″.
 #pragma once
 
 #include "host/ByteSink.h"
@@ -25,7 +29,8 @@ enum class CsvTable
 {
     Points,
     Stations,
-    Observations
+    Observations,
+    ExtraValues
 };
 
 // The header row of a table.
@@ -34,9 +39,9 @@ void WriteCsvHeader(CsvTable table, IByteSink& out);
 class CCsvSink final : public IRecordSink
 {
 public:
-    // The tables' rows go to the three sinks, which are borrowed; a null sink leaves its table out.
+    // The tables' rows go to the sinks, which are borrowed; a null sink leaves its table out.
     CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations,
-             const CDisplayUnits& units = {});
+             IByteSink* extraValues = nullptr, const CDisplayUnits& units = {});
 
     void BeginFile(const std::string& path) override;
     void Point(const CRecord& point) override;
@@ -59,6 +64,11 @@ private:
     std::unique_ptr<CBufferedWriter> m_points;
     std::unique_ptr<CBufferedWriter> m_stations;
     std::unique_ptr<CBufferedWriter> m_observations;
+    std::unique_ptr<CBufferedWriter> m_extraValues;
+    std::size_t m_point = 0;
+    std::size_t m_observation = 0;
+
+    void ExtraValues(const CRecord& record, CsvTable table, std::size_t number);
     // The file's path as a field, quoted once for all its rows.
     std::string m_file;
 };

@@ -1,17 +1,21 @@
 #include "host/ImportJob.h"
 
+#include "host/CsvReportSink.h"
 #include "host/CsvSink.h"
+#include "host/FileProblem.h"
 #include "host/InfoSink.h"
 #include "host/JsonSink.h"
 #include "host/MessageSink.h"
 #include "host/OrderedOutput.h"
 #include "host/RecordReceiver.h"
+#include "host/ReplacedFiles.h"
 #include "host/UnitConverters.h"
 #include "host/Utf8.h"
 
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -31,17 +35,20 @@ public:
     virtual std::unique_ptr<IRecordSink> SinkFor(std::size_t index) = 0;
     // File index wrote its last record.
     virtual void Finish(std::size_t index) = 0;
-    // Every file has finished.
-    virtual void Close() = 0;
+    // Every file has finished; complete when the run did all it had to, and the outputs are to
+    // take the place of those from before.
+    virtual void Close(bool complete) = 0;
 };
 
 class CJsonOutputs final : public COutputs
 {
 public:
-    CJsonOutputs(std::size_t files, const CDisplayUnits& units)
-        : m_units(units), m_stdout(stdout, "the output"), m_ordered(m_stdout, files)
+    // To stdout when file is empty.
+    CJsonOutputs(const std::string& file, std::size_t files, const CDisplayUnits& units)
+        : m_units(units), m_stdout(stdout, "the output"),
+          m_document(file.empty() ? m_stdout : m_file.Add(file)), m_ordered(m_document, files)
     {
-        WriteJsonDocumentStart(m_stdout, m_units);
+        WriteJsonDocumentStart(m_document, m_units);
     }
 
     std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
@@ -49,15 +56,19 @@ public:
         return std::make_unique<CJsonSink>(m_ordered.Producer(index), index, m_units);
     }
     void Finish(std::size_t index) override { m_ordered.Finish(index); }
-    void Close() override
+    void Close(bool complete) override
     {
-        WriteJsonDocumentEnd(m_stdout, m_ordered.Producers() > 0);
+        WriteJsonDocumentEnd(m_document, m_ordered.Producers() > 0);
         m_stdout.Close();
+        if (complete)
+            m_file.Commit();
     }
 
 private:
     CDisplayUnits m_units;
     CStreamSink m_stdout;
+    CReplacedFiles m_file;
+    IByteSink& m_document;
     COrderedOutput m_ordered;
 };
 
@@ -77,7 +88,7 @@ public:
         return std::make_unique<CInfoSink>(m_ordered.Producer(index), m_layout, index, &m_notes);
     }
     void Finish(std::size_t index) override { m_ordered.Finish(index); }
-    void Close() override
+    void Close(bool) override
     {
         if (m_layout == InfoLayout::Json)
             WriteInfoDocumentEnd(m_stdout, m_ordered.Producers() > 0);
@@ -91,6 +102,7 @@ private:
     COrderedOutput m_ordered;
 };
 
+// The tables, all in one directory, each made by one of the sinks of a file.
 class CCsvOutputs final : public COutputs
 {
 public:
@@ -103,41 +115,103 @@ public:
         fs::create_directories(root, error);
         if (error)
             throw COutputError("cannot create " + directory + ": " + error.message());
-        const struct
+        // In the order of CsvTable, then the report's tables.
+        const char* const names[] = {"points.csv",       "stations.csv", "observations.csv",
+                                     "extra_values.csv", "messages.csv", "files.csv"};
+        for (std::size_t i = 0; i < std::size(names); ++i)
         {
-            const char* name;
-            CsvTable table;
-        } tables[] = {{"points.csv", CsvTable::Points},
-                      {"stations.csv", CsvTable::Stations},
-                      {"observations.csv", CsvTable::Observations}};
-        for (const auto& table : tables)
-        {
-            m_files.push_back(CStreamSink::Create((root / table.name).u8string()));
-            WriteCsvHeader(table.table, *m_files.back());
-            m_ordered.push_back(std::make_unique<COrderedOutput>(*m_files.back(), files));
+            IByteSink& file = m_files.Add((root / names[i]).u8string());
+            if (i == MessagesTable)
+                WriteCsvReportHeader(CsvReport::Messages, file);
+            else if (i == FilesTable)
+                WriteCsvReportHeader(CsvReport::Files, file);
+            else
+                WriteCsvHeader(static_cast<CsvTable>(i), file);
+            m_ordered.push_back(std::make_unique<COrderedOutput>(file, files));
         }
     }
 
     std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
     {
-        return std::make_unique<CCsvSink>(&m_ordered[0]->Producer(index),
-                                          &m_ordered[1]->Producer(index),
-                                          &m_ordered[2]->Producer(index), m_units);
+        return std::make_unique<CCsvSinks>(
+            CCsvSink(&m_ordered[0]->Producer(index), &m_ordered[1]->Producer(index),
+                     &m_ordered[2]->Producer(index), &m_ordered[3]->Producer(index), m_units),
+            CCsvReportSink(&m_ordered[MessagesTable]->Producer(index),
+                           &m_ordered[FilesTable]->Producer(index)));
     }
     void Finish(std::size_t index) override
     {
         for (auto& ordered : m_ordered)
             ordered->Finish(index);
     }
-    void Close() override
+    void Close(bool complete) override
     {
-        for (auto& file : m_files)
-            file->Close();
+        if (complete)
+            m_files.Commit();
     }
 
 private:
     CDisplayUnits m_units;
-    std::vector<std::unique_ptr<CStreamSink>> m_files;
+    static constexpr std::size_t MessagesTable = 4;
+    static constexpr std::size_t FilesTable = 5;
+
+    // The record tables and the report tables of one file.
+    class CCsvSinks final : public IRecordSink
+    {
+    public:
+        CCsvSinks(CCsvSink records, CCsvReportSink report)
+            : m_records(std::move(records)), m_report(std::move(report))
+        {
+        }
+        void BeginFile(const std::string& path) override
+        {
+            m_records.BeginFile(path);
+            m_report.BeginFile(path);
+        }
+        void Point(const CRecord& point) override
+        {
+            m_records.Point(point);
+            m_report.Point(point);
+        }
+        void Station(const CRecord& station, std::size_t setup) override
+        {
+            m_records.Station(station, setup);
+            m_report.Station(station, setup);
+        }
+        void Observation(const CRecord& observation, const CRecord* station,
+                         std::size_t setup) override
+        {
+            m_records.Observation(observation, station, setup);
+            m_report.Observation(observation, station, setup);
+        }
+        void Message(const CMessage& message) override
+        {
+            m_records.Message(message);
+            m_report.Message(message);
+        }
+        void Warning(const CWarning& warning) override
+        {
+            m_records.Warning(warning);
+            m_report.Warning(warning);
+        }
+        void UnitChosen(const CUnitChoice& choice) override
+        {
+            m_records.UnitChosen(choice);
+            m_report.UnitChosen(choice);
+        }
+        void EndFile(bool imported) override
+        {
+            m_records.EndFile(imported);
+            m_report.EndFile(imported);
+        }
+
+    private:
+        CCsvSink m_records;
+        CCsvReportSink m_report;
+    };
+
+    // Declared first: the ordered outputs write to these files until they are destroyed.
+    CReplacedFiles m_files;
     std::vector<std::unique_ptr<COrderedOutput>> m_ordered;
 };
 
@@ -172,6 +246,9 @@ void ImportOne(CShared& shared, std::size_t index, CUnitConverterFactory* factor
     if (!summary)
         receiver.SetDisplayUnits(shared.job.units);
     receiver.OnOutputError(shared.job.onOutputError);
+    if (index < shared.job.shownNames.size())
+        receiver.ShowPathAs(shared.job.shownNames[index]);
+    receiver.ExplainFileErrors([&path] { return WhyUnreadable(path); });
     // Only the file whose output is being written draws the bar; the others would fight over it.
     receiver.OnProgress(
         [&shared, index](const std::string& file, float percent)
@@ -242,7 +319,7 @@ std::unique_ptr<COutputs> MakeOutputs(const CImportJob& job, std::atomic<std::ui
     case OutputFormat::InfoJson:
         return std::make_unique<CInfoOutputs>(job.files.size(), InfoLayout::Json, notes);
     }
-    return std::make_unique<CJsonOutputs>(job.files.size(), job.units);
+    return std::make_unique<CJsonOutputs>(job.outputFile, job.files.size(), job.units);
 }
 
 } // namespace
@@ -288,7 +365,7 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         outcome.filesNotImported = shared.notImported;
         outcome.failed = shared.failed;
         outcome.reports = shared.reports + notes;
-        outputs->Close();
+        outputs->Close(!shared.failed);
     }
     catch (const COutputError& error)
     {

@@ -29,9 +29,13 @@ enum class OutputFormat
 struct CImportJob
 {
     std::vector<std::string> files; // UTF-8
+    // What the outputs call each file, where it is not its path (standard input); may be
+    // shorter than files.
+    std::vector<std::string> shownNames;
     OutputFormat format = OutputFormat::Json;
     std::string outputDirectory; // for Csv
     CDisplayUnits units;
+    std::string outputFile; // for Json; empty for stdout
     unsigned threads = 1;
     // Selected on every importing thread, as the plug-in decodes with the calling thread's code
     // page; the caller has checked that it can be selected.

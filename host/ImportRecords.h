@@ -48,6 +48,9 @@ struct CMessage
     std::string text;
     // Sent through ReportFileError: the file could not be opened or was not recognised.
     bool fileError = false;
+    // For a file error: why the system could not give the file, where the program found out;
+    // the plug-in's text stays as it is.
+    std::string cause = std::string();
 };
 
 // A value of the file that the host's converter could not read, which the plug-in then leaves

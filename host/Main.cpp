@@ -1,8 +1,12 @@
 // orva-import: imports "*.idx" files through the ORVA plug-in and prints what it read.
 #include "host/Console.h"
+#include "host/Encodings.h"
+#include "host/FileList.h"
 #include "host/ImportJob.h"
 #include "host/PluginLibrary.h"
 #include "host/PluginSearch.h"
+#include "host/StandardInput.h"
+#include "host/TemporaryFiles.h"
 #include "host/Utf8.h"
 #include "host/VersionReport.h"
 
@@ -12,7 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +49,8 @@ constexpr const char* Program = "orva-import";
 struct COptions
 {
     std::vector<std::string> files;
+    std::string filesFrom;
+    bool recursive = false;
     std::string plugin;
     // Empty when not given: JSON for the records, text for the summary.
     std::string format;
@@ -151,14 +160,20 @@ void PrepareStandardStreams()
     // A reader that goes away is a write error to report, not a signal that ends the program
     // without a word.
     std::signal(SIGPIPE, SIG_IGN);
+    // So is a file grown past the size limit.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 
 // Bytes already written cannot be taken back and the plug-in cannot be stopped: the program ends
-// here, on whichever thread found the output broken.
-[[noreturn]] void OutputFailed(const Host::COutputError& error)
+// here, on whichever thread found the output broken. Output files written beside the ones they
+// replace are taken away, and the ones from before stay.
+[[noreturn]] void OutputFailed(const Host::COutputError& error, bool toFiles)
 {
-    std::cerr << Program << ": " << error.what() << "; the output is incomplete\n" << std::flush;
+    std::cerr << Program << ": " << error.what()
+              << (toFiles ? "; no output file was replaced\n" : "; the output is incomplete\n")
+              << std::flush;
+    Host::RemoveTemporaryFiles();
     std::_Exit(HostFailure);
 }
 
@@ -168,13 +183,43 @@ int UsageFailure(const std::string& message)
     return UsageError;
 }
 
+std::string FileHelp()
+{
+    std::string help = "The *.idx files to import. A folder gives its *.idx files sorted by name, "
+                       "\"-\" standard input.";
+    if (Host::CExpansionRules::DefaultWildcards())
+        help += " Patterns with * and ? in the file name are expanded here (without regard to "
+                "case); one that matches nothing is taken as a file name and fails as missing.";
+    return help;
+}
+
+void AddEncodingOption(CLI::App& app, COptions& options)
+{
+    app.add_option_function<std::string>(
+           "--encoding",
+           [&options](const std::string& name) { options.codePage = Host::CodePageByName(name); },
+           Host::EncodingHelp())
+        ->check(
+            [](const std::string& name)
+            {
+                return Host::CodePageByName(name) ? std::string()
+                                                  : "not a code page: " + name +
+                                                        " (a number from 1 to 65535 or a name "
+                                                        "such as utf-8 or cp1251)";
+            },
+            "")
+        ->type_name("CODEPAGE");
+}
+
 // Parses the command line; returns the exit status when the program is to end here.
 std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, COptions& options)
 {
     CLI::App app("Imports survey files in the *.idx exchange format through the ORVA plug-in and "
                  "prints their points, stations and observations.\n\nOutput: one JSON document "
-                 "on stdout, or with --format csv the files points.csv, stations.csv and "
-                 "observations.csv in the --output directory. Values are in radians (--angles), "
+                 "on stdout or in the --output file, or with --format csv the files "
+                 "points.csv, stations.csv, observations.csv, extra_values.csv (values of a "
+                 "record that its table has no column for), messages.csv and files.csv (each "
+                 "file's status) in the --output directory. Values are in radians (--angles), "
                  "metres (--lengths), degrees Celsius and hectopascals. Messages, and warnings "
                  "about values that could not be converted, go to stderr as FILE:LINE: text.\n\n"
                  "Exit status: 0 every file imported, 1 a file could not be opened or was not "
@@ -185,7 +230,13 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     app.add_flag("--version", options.version,
                  "Print the version of this program and the identity of the plug-in, and exit");
     // Not required by the parser: --version needs no file.
-    app.add_option("FILE", options.files, "The *.idx files to import");
+    app.add_option("FILE", options.files, FileHelp())->type_name("PATH");
+    app.add_flag("-r,--recursive", options.recursive,
+                 "Import the *.idx files of the folders inside a FILE folder too");
+    app.add_option("--files-from", options.filesFrom,
+                   "Import the files named in LIST, one a line, after the FILEs (\"-\": read "
+                   "the list from standard input)")
+        ->type_name("LIST");
     app.add_option("--plugin", options.plugin,
                    std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
                        " beside this program, else in the installed plug-in directory)")
@@ -194,12 +245,12 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                    "Output format (default: json; for the summary: text)")
         ->check(CLI::IsMember({"json", "csv"}).description(""))
         ->type_name("json|csv");
-    app.add_option("--output", options.output, "Directory for the CSV files (--format csv)")
-        ->type_name("DIR");
-    app.add_option("--encoding", options.codePage,
-                   "Code page the files are written in, e.g. 1251 (default: 1252)")
-        ->check(CLI::Range(1u, 65535u).description(""))
-        ->type_name("CODEPAGE");
+    app.add_option("--output", options.output,
+                   "The JSON file (default: stdout), or the folder of the CSV files "
+                   "(--format csv). Files are written beside the ones they replace and take "
+                   "their place when the import ends; a run that fails leaves the old ones")
+        ->type_name("FILE|DIR");
+    AddEncodingOption(app, options);
     app.add_option("-j,--jobs", options.jobs,
                    "Files imported at the same time (default: one per core); the output is the "
                    "same for any number")
@@ -226,14 +277,81 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     }
     if (options.version)
         return std::nullopt;
-    if (options.files.empty())
+    if (options.files.empty() && options.filesFrom.empty())
         return UsageFailure("FILE is required");
     if (options.summary && options.format == "csv")
         return UsageFailure("the summary is text or --format json, not csv");
     if (options.format == "csv" && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
-    if (options.format != "csv" && !options.output.empty())
-        return UsageFailure("--output is for --format csv; JSON goes to stdout");
+    if (options.summary && !options.output.empty())
+        return UsageFailure("the summary goes to stdout; --output is for the records");
+    std::error_code ignored;
+    if (options.format != "csv" &&
+        std::filesystem::is_directory(std::filesystem::u8path(options.output), ignored))
+        return UsageFailure("--output " + options.output +
+                            " is a folder; JSON is written to a file");
+    return std::nullopt;
+}
+
+// The files of the command line and of --files-from, in that order, with folders and patterns
+// expanded; what cannot be used is said on stderr and counted in problems.
+std::optional<int> SelectFiles(const COptions& options, std::vector<std::string>& files,
+                               std::size_t& problems)
+{
+    Host::CExpansionRules rules;
+    rules.recursive = options.recursive;
+    Host::CExpandedFiles expanded;
+    for (const std::string& file : options.files)
+        Host::ExpandArgument(file, rules, expanded);
+    if (!options.filesFrom.empty())
+    {
+        // A list's lines are paths: folders are expanded, patterns are not.
+        Host::CExpansionRules listRules = rules;
+        listRules.wildcards = false;
+        std::vector<std::string> listed;
+        if (options.filesFrom == Host::StandardInputArgument)
+            listed = Host::ReadFileList(std::cin);
+        else
+        {
+            std::ifstream list(std::filesystem::u8path(options.filesFrom), std::ios::binary);
+            if (!list)
+            {
+                std::cerr << Program << ": --files-from: cannot read " << options.filesFrom << '\n';
+                return UsageError;
+            }
+            listed = Host::ReadFileList(list);
+        }
+        for (const std::string& file : listed)
+            if (file == Host::StandardInputArgument)
+                return UsageFailure("--files-from: \"-\" cannot be a file in a list");
+            else
+                Host::ExpandArgument(file, listRules, expanded);
+    }
+    for (const std::string& problem : expanded.problems)
+        std::cerr << Program << ": " << problem << '\n';
+    problems = expanded.problems.size();
+    files = std::move(expanded.files);
+    return std::nullopt;
+}
+
+// Puts a copy of standard input in place of "-", which may be given once, and not when the list
+// of files is read from there.
+std::optional<int> SpoolStandardInput(const COptions& options, Host::CImportJob& job,
+                                      std::unique_ptr<Host::CStandardInputFile>& spool)
+{
+    for (std::size_t i = 0; i < job.files.size(); ++i)
+    {
+        if (job.files[i] != Host::StandardInputArgument)
+            continue;
+        if (spool)
+            return UsageFailure("\"-\" (standard input) can be given only once");
+        if (options.filesFrom == Host::StandardInputArgument)
+            return UsageFailure("\"-\" as a FILE and --files-from - both read standard input");
+        spool = std::make_unique<Host::CStandardInputFile>(stdin);
+        job.files[i] = spool->Path();
+        job.shownNames.resize(job.files.size());
+        job.shownNames[i] = Host::StandardInputName;
+    }
     return std::nullopt;
 }
 
@@ -249,6 +367,13 @@ int Run(const std::vector<std::string>& arguments)
         return Host::WriteVersionReport(std::cout, std::cerr, Program, ORVA_VERSION, pluginPath)
                    ? AllImported
                    : HostFailure;
+    Host::CImportJob job;
+    std::size_t problems = 0;
+    if (std::optional<int> status = SelectFiles(options, job.files, problems))
+        return *status;
+    std::unique_ptr<Host::CStandardInputFile> standardInput;
+    if (std::optional<int> status = SpoolStandardInput(options, job, standardInput))
+        return *status;
     std::string error;
     std::unique_ptr<Host::CPluginLibrary> library = Host::CPluginLibrary::Open(pluginPath, error);
     if (!library)
@@ -279,14 +404,17 @@ int Run(const std::vector<std::string>& arguments)
         return HostFailure;
     }
 
-    Host::CImportJob job;
-    job.files = options.files;
     job.format = FormatOf(options);
     job.units = DisplayUnitsOf(options);
-    job.outputDirectory = options.output;
+    if (job.format == Host::OutputFormat::Csv)
+        job.outputDirectory = options.output;
+    else
+        job.outputFile = options.output;
     job.threads = options.jobs;
     job.codePage = options.codePage;
-    job.onOutputError = OutputFailed;
+    const bool toFiles = !options.output.empty();
+    job.onOutputError = [toFiles](const Host::COutputError& error)
+    { OutputFailed(error, toFiles); };
     Host::CConsole console(StderrIsTerminal());
     Host::CImportOutcome outcome = Host::RunImport(*library, plugin, job, console);
     plugin->Release();
@@ -296,7 +424,8 @@ int Run(const std::vector<std::string>& arguments)
         std::cerr << Program << ": ran out of memory while recording the import\n";
         return HostFailure;
     }
-    return StatusOf(outcome, options.strict);
+    // A FILE that gave no file to import counts as one not imported.
+    return problems ? FileNotImported : StatusOf(outcome, options.strict);
 }
 
 } // namespace

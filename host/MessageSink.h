@@ -25,7 +25,9 @@ public:
     void EndFile(bool) override {}
 
 private:
-    void Line(const std::optional<std::int64_t>& line, const std::string& text);
+    // cause, when not empty, follows the text in parentheses.
+    void Line(const std::optional<std::int64_t>& line, const std::string& text,
+              const std::string& cause);
 
     IByteSink& m_out;
     std::string m_path;

@@ -68,7 +68,7 @@ void CRecordReceiver::StartFile(std::string path)
         return;
     m_inFile = true;
     m_fileError = false;
-    m_path = std::move(path);
+    m_path = m_shownPath.empty() ? std::move(path) : m_shownPath;
     m_currentLine = -1;
     m_setup = 0;
     ++m_files;
@@ -150,6 +150,8 @@ void CRecordReceiver::Report(const wchar_t* message, bool fileError)
                 entry.line = LineNumber();
             entry.text = ToUtf8(message);
             entry.fileError = fileError;
+            if (fileError && m_fileErrorCause)
+                entry.cause = m_fileErrorCause();
             m_fileError = m_fileError || fileError;
             ++m_reports;
             for (IRecordSink* sink : m_sinks)

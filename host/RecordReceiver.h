@@ -38,6 +38,15 @@ public:
     // The units the outputs show angles and lengths in: a value too large to be written in them
     // is a warning. Without them no value is checked.
     void SetDisplayUnits(const CDisplayUnits& units) { m_units = units; }
+    // The path that the sinks get for the files begun from here on, in place of the one the
+    // plug-in names (a temporary copy of standard input has no name worth showing); empty for
+    // the plug-in's own.
+    void ShowPathAs(std::string path) { m_shownPath = std::move(path); }
+    // Finds the cause that a file error carries (CMessage::cause), asked when one is reported.
+    void ExplainFileErrors(std::function<std::string()> cause)
+    {
+        m_fileErrorCause = std::move(cause);
+    }
 
     // Ends the file being received; the plug-in has no call for it. BeginFile ends the one before.
     void Finish();
@@ -115,6 +124,8 @@ private:
     bool m_inFile = false;
     bool m_fileError = false;
     std::string m_path;
+    std::string m_shownPath;
+    std::function<std::string()> m_fileErrorCause;
     std::int64_t m_currentLine = -1;
     OpenKind m_open = OpenKind::None;
     // The open point or observation; the station opened last lives apart, as observations name it.

@@ -10,8 +10,16 @@
 #   STDERR_GOLDEN  file that stderr must equal (under an emulator: contain, as the emulator may add
 #                  its own lines)
 #   STDERR_REGEX   regular expression that stderr must match
-#   CSV_GOLDEN     directory whose points.csv, stations.csv and observations.csv the output
-#                  directory (the value after --output) must equal
+#   CSV_GOLDEN     directory whose files the output directory (@SCRATCH@/csv) must hold, each
+#                  equal, and nothing else
+#   CSV_OLD        when true, the output directory holds a file of each CSV_GOLDEN name before
+#                  the run, which the run must replace
+#   JSON_GOLDEN    file that @SCRATCH@/out.json (the --output file) must equal; it holds other
+#                  bytes before the run, and the scratch directory nothing else after
+#   STDIN          file given as standard input (relative to WORKDIR); none otherwise
+#   SAME_AS_ARGS   other arguments ("|" between them) that must give the same stdout and stderr
+#   TEMP_UNUSED    when true, the program gets a temporary directory of its own (TMPDIR; not
+#                  under an emulator, which has its own) that must be empty after the run
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "|" ";" arguments "${ARGS}")
@@ -20,10 +28,29 @@ file(REMOVE_RECURSE "${scratch}")
 file(MAKE_DIRECTORY "${scratch}")
 string(REPLACE "@SCRATCH@" "${scratch}" arguments "${arguments}")
 
+if(CSV_OLD)
+    file(GLOB expected RELATIVE "${CSV_GOLDEN}" "${CSV_GOLDEN}/*")
+    foreach(table ${expected})
+        file(WRITE "${scratch}/csv/${table}" "from before\n")
+    endforeach()
+endif()
+if(DEFINED JSON_GOLDEN)
+    file(WRITE "${scratch}/out.json" "from before\n")
+endif()
+set(input "")
+if(DEFINED STDIN)
+    set(input INPUT_FILE "${WORKDIR}/${STDIN}")
+endif()
+set(environment "")
+if(TEMP_UNUSED AND NOT EMULATOR)
+    file(MAKE_DIRECTORY "${scratch}/tmp")
+    set(environment ${CMAKE_COMMAND} -E env "TMPDIR=${scratch}/tmp")
+endif()
 execute_process(
-    COMMAND ${EMULATOR} ${PROGRAM} ${arguments}
+    COMMAND ${environment} ${EMULATOR} ${PROGRAM} ${arguments}
     WORKING_DIRECTORY "${WORKDIR}"
     RESULT_VARIABLE status
+    ${input}
     OUTPUT_FILE "${scratch}/stdout"
     ERROR_FILE "${scratch}/stderr")
 
@@ -86,9 +113,43 @@ if(DEFINED STDERR_REGEX AND NOT err MATCHES "${STDERR_REGEX}")
     string(APPEND failures "stderr does not match ${STDERR_REGEX}:\n${err}\n")
 endif()
 if(DEFINED CSV_GOLDEN)
-    foreach(table points stations observations)
-        compare("${scratch}/csv/${table}.csv" "${CSV_GOLDEN}/${table}.csv")
+    file(GLOB expected RELATIVE "${CSV_GOLDEN}" "${CSV_GOLDEN}/*")
+    file(GLOB written RELATIVE "${scratch}/csv" "${scratch}/csv/*")
+    list(SORT expected)
+    list(SORT written)
+    if(NOT expected STREQUAL written)
+        string(APPEND failures "the output directory holds ${written}, expected ${expected}\n")
+    endif()
+    foreach(table ${expected})
+        compare("${scratch}/csv/${table}" "${CSV_GOLDEN}/${table}")
     endforeach()
+endif()
+
+if(DEFINED JSON_GOLDEN)
+    compare("${scratch}/out.json" "${JSON_GOLDEN}")
+    file(GLOB written RELATIVE "${scratch}" "${scratch}/*")
+    if(NOT written STREQUAL "out.json;stderr;stdout")
+        string(APPEND failures "the scratch directory holds ${written}\n")
+    endif()
+endif()
+if(DEFINED SAME_AS_ARGS)
+    string(REPLACE "|" ";" other "${SAME_AS_ARGS}")
+    string(REPLACE "@SCRATCH@" "${scratch}" other "${other}")
+    execute_process(
+        COMMAND ${EMULATOR} ${PROGRAM} ${other}
+        WORKING_DIRECTORY "${WORKDIR}"
+        OUTPUT_FILE "${scratch}/same-stdout"
+        ERROR_FILE "${scratch}/same-stderr")
+    compare("${scratch}/stdout" "${scratch}/same-stdout")
+    if(NOT EMULATOR)
+        compare("${scratch}/stderr" "${scratch}/same-stderr")
+    endif()
+endif()
+if(TEMP_UNUSED AND NOT EMULATOR)
+    file(GLOB left "${scratch}/tmp/*")
+    if(left)
+        string(APPEND failures "temporary files left behind: ${left}\n")
+    endif()
 endif()
 
 if(failures)

@@ -1,5 +1,6 @@
 // The streaming outputs: record assembly into a stream, the JSON and CSV sinks, spools and the
 // ordered output that keeps many writers in file order.
+#include "host/CsvReportSink.h"
 #include "host/CsvSink.h"
 #include "host/JsonSink.h"
 #include "host/MessageSink.h"
@@ -428,6 +429,86 @@ TEST(CsvSinkTest, StreamedTablesEqualTheWholeTables)
     EXPECT_EQ(wholeObservations.str(), observations.text);
 }
 
+TEST(CsvSinkTest, ValuesWithoutAColumnGoToExtraValues)
+{
+    Host::CRecord point;
+    point.name = "P, 1";
+    point.north = 1.0;
+    point.instrumentHeight = 1.25;
+    point.date = "20210614";
+    Host::CRecord station;
+    station.name = "S1";
+    station.instrumentHeight = 1.5;
+    station.north = 7.0;
+    station.code = "TRIG";
+    Host::CRecord observation;
+    observation.name = "T1";
+    observation.code = "MARK";
+    observation.horizontalAngle = 0.5;
+    observation.pressure = 1000.0;
+    observation.pointClass = 2;
+
+    CStringSink points, stations, observations, extras;
+    Host::WriteCsvHeader(Host::CsvTable::ExtraValues, extras);
+    Host::CCsvSink sink(&points, &stations, &observations, &extras);
+    for (const char* file : {"a.idx", "b.idx"})
+    {
+        sink.BeginFile(file);
+        sink.Point(Host::CRecord{});
+        sink.Point(point);
+        sink.Station(station, 1);
+        sink.Observation(Host::CRecord{}, &station, 1);
+        sink.Observation(observation, &station, 1);
+        sink.EndFile(true);
+    }
+    const std::string perFile = ",points,2,\"P, 1\",instrument_height,1.25\r\n"
+                                ",points,2,\"P, 1\",date,20210614\r\n"
+                                ",stations,1,S1,code,TRIG\r\n"
+                                ",stations,1,S1,north,7\r\n"
+                                ",observations,2,T1,class,2\r\n"
+                                ",observations,2,T1,pressure,1000\r\n";
+    std::string expected = "file,table,record,name,field,value\r\n";
+    for (const char* file : {"a.idx", "b.idx"})
+    {
+        std::size_t start = 0;
+        for (std::size_t end; (end = perFile.find("\r\n", start)) != std::string::npos;
+             start = end + 2)
+            expected += file + perFile.substr(start, end + 2 - start);
+    }
+    EXPECT_EQ(expected, extras.text) << "each file numbers its records from 1";
+    EXPECT_EQ(std::string::npos, points.text.find("1.25")) << "the tables are as before";
+}
+
+TEST(CsvReportSinkTest, MessagesAndTheStatusOfEachFile)
+{
+    CStringSink messages, files;
+    Host::WriteCsvReportHeader(Host::CsvReport::Messages, messages);
+    Host::WriteCsvReportHeader(Host::CsvReport::Files, files);
+    Host::CCsvReportSink sink(&messages, &files);
+    sink.BeginFile("good.idx");
+    sink.Point(Host::CRecord{});
+    sink.Point(Host::CRecord{});
+    sink.Station(Host::CRecord{}, 1);
+    sink.Observation(Host::CRecord{}, nullptr, 0);
+    sink.Message({12, "no name, no point", false});
+    sink.EndFile(true);
+    sink.BeginFile("bad.idx");
+    Host::CMessage missing{std::nullopt, "cannot open", true};
+    missing.cause = "no such file";
+    sink.Message(missing);
+    sink.Message({std::nullopt, "\"unknown\" format", true});
+    sink.EndFile(false);
+    EXPECT_EQ("file,line,text\r\n"
+              "good.idx,12,\"no name, no point\"\r\n"
+              "bad.idx,,cannot open\r\n"
+              "bad.idx,,\"\"\"unknown\"\" format\"\r\n",
+              messages.text);
+    EXPECT_EQ("file,imported,points,stations,observations,messages,reason\r\n"
+              "good.idx,yes,2,1,1,1,\r\n"
+              "bad.idx,no,0,0,0,2,\"cannot open (no such file); \"\"unknown\"\" format\"\r\n",
+              files.text);
+}
+
 TEST(MessageSinkTest, WritesFileLineAndText)
 {
     CStringSink out;
@@ -435,7 +516,11 @@ TEST(MessageSinkTest, WritesFileLineAndText)
     sink.BeginFile("a.idx");
     sink.Message({3, "bad", false});
     sink.Message({std::nullopt, "cannot open", true});
-    EXPECT_EQ("a.idx:3: bad\na.idx: cannot open\n", out.text);
+    Host::CMessage explained{std::nullopt, "cannot open", true};
+    explained.cause = "a folder, not a file";
+    sink.Message(explained);
+    EXPECT_EQ("a.idx:3: bad\na.idx: cannot open\na.idx: cannot open (a folder, not a file)\n",
+              out.text);
 }
 
 TEST(SpoolTest, GivesBackWhatItHeldInOrderFromMemoryAndFromATemporaryFile)
