@@ -1,10 +1,13 @@
 #include "host/ImportJob.h"
 
 #include "host/CsvSink.h"
+#include "host/GeoJsonSink.h"
 #include "host/JsonSink.h"
 #include "host/MessageSink.h"
 #include "host/OrderedOutput.h"
 #include "host/RecordReceiver.h"
+#include "host/SvgPlan.h"
+#include "host/SvgSink.h"
 #include "host/UnitConverters.h"
 #include "host/Utf8.h"
 
@@ -107,6 +110,54 @@ private:
     std::vector<std::unique_ptr<COrderedOutput>> m_ordered;
 };
 
+class CGeoJsonOutputs final : public COutputs
+{
+public:
+    explicit CGeoJsonOutputs(std::size_t files)
+        : m_stdout(stdout, "the output"), m_features(m_stdout), m_ordered(m_features, files)
+    {
+        WriteGeoJsonDocumentStart(m_stdout);
+    }
+
+    std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
+    {
+        return std::make_unique<CGeoJsonSink>(m_ordered.Producer(index));
+    }
+    void Finish(std::size_t index) override { m_ordered.Finish(index); }
+    void Close() override
+    {
+        WriteGeoJsonDocumentEnd(m_stdout);
+        m_stdout.Close();
+    }
+
+private:
+    CStreamSink m_stdout;
+    CFirstSeparatorDropped m_features;
+    COrderedOutput m_ordered;
+};
+
+// The plan is drawn once every file is in; each file fills its own part, on its own thread.
+class CSvgOutputs final : public COutputs
+{
+public:
+    explicit CSvgOutputs(std::size_t files) : m_stdout(stdout, "the output"), m_plan(files) {}
+
+    std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
+    {
+        return std::make_unique<CSvgSink>(m_plan[index]);
+    }
+    void Finish(std::size_t) override {}
+    void Close() override
+    {
+        WriteSvgPlan(m_plan, m_stdout);
+        m_stdout.Close();
+    }
+
+private:
+    CStreamSink m_stdout;
+    std::vector<CPlanFile> m_plan;
+};
+
 struct CShared
 {
     const CPluginLibrary& library;
@@ -198,6 +249,10 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         std::unique_ptr<COutputs> outputs;
         if (job.format == OutputFormat::Csv)
             outputs = std::make_unique<CCsvOutputs>(job.outputDirectory, job.files.size());
+        else if (job.format == OutputFormat::Svg)
+            outputs = std::make_unique<CSvgOutputs>(job.files.size());
+        else if (job.format == OutputFormat::GeoJson)
+            outputs = std::make_unique<CGeoJsonOutputs>(job.files.size());
         else
             outputs = std::make_unique<CJsonOutputs>(job.files.size());
         COrderedOutput messages(console, job.files.size());

@@ -18,8 +18,10 @@ namespace Host
 
 enum class OutputFormat
 {
-    Json, // one document on stdout
-    Csv   // points.csv, stations.csv and observations.csv in a directory
+    Json,   // one document on stdout
+    Csv,    // points.csv, stations.csv and observations.csv in a directory
+    Svg,    // the plan view on stdout
+    GeoJson // one FeatureCollection on stdout
 };
 
 struct CImportJob

@@ -115,7 +115,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
     CLI::App app("Imports survey files in the *.idx exchange format through the ORVA plug-in and "
                  "prints their points, stations and observations.\n\nOutput: one JSON document "
                  "on stdout, or with --format csv the files points.csv, stations.csv and "
-                 "observations.csv in the --output directory. Values are in radians, metres, "
+                 "observations.csv in the --output directory; --format svg draws the job seen "
+                 "from above (points, stations, observation rays) as one SVG on stdout, "
+                 "--format geojson writes one GeoJSON FeatureCollection on stdout, in the files' "
+                 "own grid coordinates (no coordinate system is stated). Values are in radians, "
+                 "metres, "
                  "degrees Celsius and hectopascals. Messages go to stderr as FILE:LINE: text.\n\n"
                  "Exit status: 0 every file imported, 1 a file could not be opened or was not "
                  "recognised, 2 usage error, 3 the plug-in could not be used or the output "
@@ -130,8 +134,8 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                        " beside this program, else in the installed plug-in directory)")
         ->type_name("PATH");
     app.add_option("--format", options.format, "Output format (default: json)")
-        ->check(CLI::IsMember({"json", "csv"}).description(""))
-        ->type_name("json|csv");
+        ->check(CLI::IsMember({"json", "csv", "svg", "geojson"}).description(""))
+        ->type_name("json|csv|svg|geojson");
     app.add_option("--output", options.output, "Directory for the CSV files (--format csv)")
         ->type_name("DIR");
     app.add_option("--encoding", options.codePage,
@@ -169,7 +173,20 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         return UsageFailure("--format csv needs --output DIR");
     if (options.format == "json" && !options.output.empty())
         return UsageFailure("--output is for --format csv; JSON goes to stdout");
+    if ((options.format == "svg" || options.format == "geojson") && !options.output.empty())
+        return UsageFailure("--output is for --format csv; " + options.format + " goes to stdout");
     return std::nullopt;
+}
+
+Host::OutputFormat FormatNamed(const std::string& name)
+{
+    if (name == "csv")
+        return Host::OutputFormat::Csv;
+    if (name == "svg")
+        return Host::OutputFormat::Svg;
+    if (name == "geojson")
+        return Host::OutputFormat::GeoJson;
+    return Host::OutputFormat::Json;
 }
 
 int Run(const std::vector<std::string>& arguments)
@@ -215,7 +232,7 @@ int Run(const std::vector<std::string>& arguments)
 
     Host::CImportJob job;
     job.files = options.files;
-    job.format = options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
+    job.format = FormatNamed(options.format);
     job.outputDirectory = options.output;
     job.threads = options.jobs;
     job.codePage = options.codePage;
