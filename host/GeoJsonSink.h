@@ -50,6 +50,9 @@ public:
     void Message(const CMessage&) override {}
     void EndFile(bool imported) override;
 
+    // Passes on what is still buffered; EndFile does this for each file.
+    void Flush() { m_out.Flush(); }
+
 private:
     // A station (no station name) or an observation waiting for the end of its file.
     struct CWaiting

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <set>
+#include <tuple>
 
 namespace Host
 {
@@ -208,13 +209,17 @@ CLegend LegendOf(const std::vector<CPlanFile>& files, std::size_t labelsShown,
         legend.files.push_back("and " + std::to_string(files.size() - LegendFiles) + " more files");
     auto count = [](std::size_t n, const char* one, const char* many)
     { return std::to_string(n) + ' ' + (n == 1 ? one : many); };
-    legend.notes.push_back("drawn: " + count(points, "point", "points") + ", " +
+    legend.notes.push_back("on the plan: " + count(points, "point", "points") + ", " +
                            count(stations, "station", "stations") + ", " +
                            count(observations, "observation", "observations"));
-    if (unplacedPoints + unplacedStations + unplacedObservations)
-        legend.notes.push_back("position unknown: " + count(unplacedPoints, "point", "points") +
-                               ", " + count(unplacedStations, "station", "stations") + ", " +
-                               count(unplacedObservations, "observation", "observations"));
+    std::string unplaced;
+    for (const auto& [n, one, many] : {std::tuple{unplacedPoints, "point", "points"},
+                                       {unplacedStations, "station", "stations"},
+                                       {unplacedObservations, "observation", "observations"}})
+        if (n)
+            unplaced += (unplaced.empty() ? "" : ", ") + count(n, one, many);
+    if (!unplaced.empty())
+        legend.notes.push_back("without a position: " + unplaced);
     if (labelsShown < labelCandidates)
         legend.notes.push_back("labels: " + std::to_string(labelsShown) + " of " +
                                std::to_string(labelCandidates) + " shown");
@@ -464,12 +469,12 @@ CRoundLength RoundLengthAtMost(double metres)
     // bits everywhere (a library's pow and log10 need not).
     CRoundLength power{1, 0};
     double value = 1;
-    while (value * 10 <= metres)
+    while (power.exponent < 300 && value * 10 <= metres)
     {
         value *= 10;
         ++power.exponent;
     }
-    while (value > metres)
+    while (power.exponent > -300 && value > metres)
     {
         value /= 10;
         --power.exponent;
