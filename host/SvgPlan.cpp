@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <set>
+#include <map>
 #include <tuple>
 
 namespace Host
@@ -506,12 +506,33 @@ std::vector<bool> ThinLabels(const std::vector<CLabelAnchor>& anchors, double ce
     if (anchors.size() <= limit)
         return std::vector<bool>(anchors.size(), true);
     std::vector<bool> shown(anchors.size(), false);
-    std::set<std::pair<long long, long long>> taken;
+    // The anchor drawn in each cell. A cell's label may reach into its neighbours, so a label is
+    // also left out when one drawn in a neighbouring cell is less than a cell away.
+    std::map<std::pair<long long, long long>, CLabelAnchor> taken;
     auto cell = [](double at, double size)
     { return static_cast<long long>(std::floor(std::clamp(at / size, -1e15, 1e15))); };
+    auto roomFor = [&](const CLabelAnchor& anchor, long long column, long long row)
+    {
+        for (long long c = column - 1; c <= column + 1; ++c)
+            for (long long r = row - 1; r <= row + 1; ++r)
+            {
+                auto found = taken.find({c, r});
+                if (found != taken.end() && std::fabs(found->second.x - anchor.x) < cellWidth &&
+                    std::fabs(found->second.y - anchor.y) < cellHeight)
+                    return false;
+            }
+        return true;
+    };
     for (std::size_t i = 0; i < anchors.size(); ++i)
-        shown[i] =
-            taken.insert({cell(anchors[i].x, cellWidth), cell(anchors[i].y, cellHeight)}).second;
+    {
+        const long long column = cell(anchors[i].x, cellWidth);
+        const long long row = cell(anchors[i].y, cellHeight);
+        if (roomFor(anchors[i], column, row))
+        {
+            taken.emplace(std::make_pair(column, row), anchors[i]);
+            shown[i] = true;
+        }
+    }
     return shown;
 }
 

@@ -69,9 +69,10 @@ struct CLabelAnchor
     double y = 0;
 };
 
-// Which labels to draw: all of them when there are at most limit, else, for a readable plan,
-// only the first anchor in each cell of a grid of cellWidth × cellHeight. Anchors come in the
-// order of precedence.
+// Which labels to draw: all of them when there are at most limit, else, for a readable plan, at
+// most one in each cell of a grid of cellWidth × cellHeight (a label's size), and none less than
+// a cell's width and height away from another: the first of those that would come too close.
+// Anchors come in the order of precedence.
 std::vector<bool> ThinLabels(const std::vector<CLabelAnchor>& anchors, double cellWidth,
                              double cellHeight, std::size_t limit);
 
