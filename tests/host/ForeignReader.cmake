@@ -30,7 +30,9 @@ if(DEFINED GRID)
     file(WRITE "${scratch}/grid.idx"
         "HEADER\n  UNITS\n    LINEAR METRE\n  END UNITS\nEND HEADER\nDATABASE\n"
         "  POINTS(PointNo,PointID,North,East,Elevation,Code)\n${rows}  END POINTS\nEND DATABASE\n")
-    set(files "${scratch}/grid.idx")
+    # Relative, as the Windows program takes a path that starts with / for an option.
+    set(files grid.idx)
+    set(WORKDIR "${scratch}")
 endif()
 
 set(output "${scratch}/plan.${MODE}")
