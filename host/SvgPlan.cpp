@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <limits>
 #include <map>
 #include <tuple>
 
@@ -31,7 +29,7 @@ constexpr double CharacterWidth = 6.4;
 // A job's extent below this is drawn as if it were this wide: a single point, or points that
 // coincide.
 constexpr double MinimumSpanMetres = 1;
-// Past this many labels, only one per cell of LabelCell is drawn.
+// Past this many labels, they are thinned (ThinLabels) with cells about the size of a label.
 constexpr std::size_t LabelLimit = 300;
 constexpr double LabelCellWidth = 64;
 constexpr double LabelCellHeight = 16;

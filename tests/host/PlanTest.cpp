@@ -314,6 +314,8 @@ TEST(SvgPlanTest, DegeneratePlansAreStillWholeDocuments)
     one.points = {{5, 5, "P", false}};
     CPlanFile line;
     line.points = {{0, 0, "A", false}, {0, 100, "B", false}, {0, 300, "C", false}};
+    CPlanFile far;
+    far.points = {{-1e308, 0, "W", false}, {1e308, 0, "E", false}};
     CPlanFile empty;
     empty.stations = 1;
     empty.stationsUnplaced = 1;
@@ -327,6 +329,7 @@ TEST(SvgPlanTest, DegeneratePlansAreStillWholeDocuments)
         {"no point", {empty}, ">no position known<"},
         {"one point", {one}, ">0.1 m</text>"}, // drawn as 1 m across
         {"a line", {line}, ">20 m</text>"},
+        {"wider than a double", {far}, ">on the plan: 2 points,"},
     };
     for (const auto& c : cases)
     {
@@ -335,6 +338,7 @@ TEST(SvgPlanTest, DegeneratePlansAreStillWholeDocuments)
         EXPECT_EQ(Count(svg, "<g"), Count(svg, "</g>")) << c.what;
         EXPECT_EQ(svg.size() - 7, svg.rfind("</svg>\n")) << c.what;
         EXPECT_EQ(std::string::npos, svg.find("nan")) << c.what;
+        EXPECT_EQ(std::string::npos, svg.find("inf")) << c.what;
     }
 }
 
