@@ -11,7 +11,8 @@ void WriteCsvReportHeader(CsvReport table, IByteSink& out)
 {
     const char* header = table == CsvReport::Messages
                              ? "file,line,text\r\n"
-                             : "file,imported,points,stations,observations,messages,reason\r\n";
+                             : "file,imported,points,stations,observations,messages,warnings,"
+                               "reason\r\n";
     out.Write(header, std::strlen(header));
 }
 
@@ -25,7 +26,7 @@ void CCsvReportSink::BeginFile(const std::string& path)
 {
     m_file.clear();
     AppendCsvField(m_file, path);
-    m_points = m_stations = m_observations = m_messageCount = 0;
+    m_points = m_stations = m_observations = m_messageCount = m_warningCount = 0;
     m_reason.clear();
 }
 
@@ -40,15 +41,26 @@ void CCsvReportSink::Message(const CMessage& message)
         if (!message.cause.empty())
             m_reason += " (" + message.cause + ")";
     }
+    Row(message.line, message.text);
+}
+
+void CCsvReportSink::Warning(const CWarning& warning)
+{
+    ++m_warningCount;
+    Row(warning.line, warning.text);
+}
+
+void CCsvReportSink::Row(const std::optional<std::int64_t>& line, const std::string& text)
+{
     if (!m_messages)
         return;
     std::string& out = m_messages->Text();
     out += m_file;
     out += ',';
-    if (message.line)
-        out += std::to_string(*message.line);
+    if (line)
+        out += std::to_string(*line);
     out += ',';
-    AppendCsvField(out, message.text);
+    AppendCsvField(out, text);
     out += "\r\n";
     m_messages->Commit();
 }
@@ -60,7 +72,8 @@ void CCsvReportSink::EndFile(bool imported)
         std::string& out = m_files->Text();
         out += m_file;
         out += imported ? ",yes," : ",no,";
-        for (std::size_t count : {m_points, m_stations, m_observations, m_messageCount})
+        for (std::size_t count :
+             {m_points, m_stations, m_observations, m_messageCount, m_warningCount})
         {
             out += std::to_string(count);
             out += ',';

@@ -3,12 +3,15 @@
 #include "host/CsvReportSink.h"
 #include "host/CsvSink.h"
 #include "host/FileProblem.h"
+#include "host/GeoJsonSink.h"
 #include "host/InfoSink.h"
 #include "host/JsonSink.h"
 #include "host/MessageSink.h"
 #include "host/OrderedOutput.h"
 #include "host/RecordReceiver.h"
 #include "host/ReplacedFiles.h"
+#include "host/SvgPlan.h"
+#include "host/SvgSink.h"
 #include "host/UnitConverters.h"
 #include "host/Utf8.h"
 
@@ -215,6 +218,56 @@ private:
     std::vector<std::unique_ptr<COrderedOutput>> m_ordered;
 };
 
+class CGeoJsonOutputs final : public COutputs
+{
+public:
+    CGeoJsonOutputs(std::size_t files, const CDisplayUnits& units)
+        : m_units(units), m_stdout(stdout, "the output"), m_features(m_stdout),
+          m_ordered(m_features, files)
+    {
+        WriteGeoJsonDocumentStart(m_stdout);
+    }
+
+    std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
+    {
+        return std::make_unique<CGeoJsonSink>(m_ordered.Producer(index), m_units);
+    }
+    void Finish(std::size_t index) override { m_ordered.Finish(index); }
+    void Close(bool) override
+    {
+        WriteGeoJsonDocumentEnd(m_stdout);
+        m_stdout.Close();
+    }
+
+private:
+    CDisplayUnits m_units;
+    CStreamSink m_stdout;
+    CFirstSeparatorDropped m_features;
+    COrderedOutput m_ordered;
+};
+
+// The plan is drawn once every file is in; each file fills its own part, on its own thread.
+class CSvgOutputs final : public COutputs
+{
+public:
+    explicit CSvgOutputs(std::size_t files) : m_stdout(stdout, "the output"), m_plan(files) {}
+
+    std::unique_ptr<IRecordSink> SinkFor(std::size_t index) override
+    {
+        return std::make_unique<CSvgSink>(m_plan[index]);
+    }
+    void Finish(std::size_t) override {}
+    void Close(bool) override
+    {
+        WriteSvgPlan(m_plan, m_stdout);
+        m_stdout.Close();
+    }
+
+private:
+    CStreamSink m_stdout;
+    std::vector<CPlanFile> m_plan;
+};
+
 struct CShared
 {
     const CPluginLibrary& library;
@@ -318,6 +371,10 @@ std::unique_ptr<COutputs> MakeOutputs(const CImportJob& job, std::atomic<std::ui
         return std::make_unique<CInfoOutputs>(job.files.size(), InfoLayout::Text, notes);
     case OutputFormat::InfoJson:
         return std::make_unique<CInfoOutputs>(job.files.size(), InfoLayout::Json, notes);
+    case OutputFormat::Svg:
+        return std::make_unique<CSvgOutputs>(job.files.size());
+    case OutputFormat::GeoJson:
+        return std::make_unique<CGeoJsonOutputs>(job.files.size(), job.units);
     }
     return std::make_unique<CJsonOutputs>(job.outputFile, job.files.size(), job.units);
 }

@@ -20,10 +20,12 @@ namespace Host
 
 enum class OutputFormat
 {
-    Json,    // one document on stdout
-    Csv,     // points.csv, stations.csv and observations.csv in a directory
-    Info,    // a summary of each file for people, on stdout
-    InfoJson // the same summary as one JSON document on stdout
+    Json,     // one document on stdout
+    Csv,      // points.csv, stations.csv and observations.csv in a directory
+    Info,     // a summary of each file for people, on stdout
+    InfoJson, // the same summary as one JSON document on stdout
+    Svg,      // the plan view on stdout
+    GeoJson   // one FeatureCollection on stdout
 };
 
 struct CImportJob

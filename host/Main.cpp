@@ -99,7 +99,13 @@ Host::OutputFormat FormatOf(const COptions& options)
 {
     if (options.summary)
         return options.format == "json" ? Host::OutputFormat::InfoJson : Host::OutputFormat::Info;
-    return options.format == "csv" ? Host::OutputFormat::Csv : Host::OutputFormat::Json;
+    if (options.format == "csv")
+        return Host::OutputFormat::Csv;
+    if (options.format == "svg")
+        return Host::OutputFormat::Svg;
+    if (options.format == "geojson")
+        return Host::OutputFormat::GeoJson;
+    return Host::OutputFormat::Json;
 }
 
 Host::CDisplayUnits DisplayUnitsOf(const COptions& options)
@@ -222,6 +228,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                  "file's status) in the --output directory. Values are in radians (--angles), "
                  "metres (--lengths), degrees Celsius and hectopascals. Messages, and warnings "
                  "about values that could not be converted, go to stderr as FILE:LINE: text.\n\n"
+                 "--format svg draws the job seen from above (points, stations, observation "
+                 "rays) as one SVG on stdout, in metres; --format geojson writes one GeoJSON "
+                 "FeatureCollection on stdout, in the files' own grid coordinates in metres (no "
+                 "coordinate system is stated), its properties in the units of --angles and "
+                 "--lengths.\n\n"
                  "Exit status: 0 every file imported, 1 a file could not be opened or was not "
                  "recognised, 2 usage error, 3 the plug-in could not be used or the output "
                  "not written, 4 (with --strict) every file imported but a message or warning "
@@ -243,10 +254,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         ->type_name("PATH");
     app.add_option("--format", options.format,
                    "Output format (default: json; for the summary: text)")
-        ->check(CLI::IsMember({"json", "csv"}).description(""))
-        ->type_name("json|csv");
+        ->check(CLI::IsMember({"json", "csv", "svg", "geojson"}).description(""))
+        ->type_name("json|csv|svg|geojson");
     app.add_option("--output", options.output,
-                   "The JSON file (default: stdout), or the folder of the CSV files "
+                   "The JSON file (default: stdout; SVG and GeoJSON go to stdout), or the folder "
+                   "of the CSV files "
                    "(--format csv). Files are written beside the ones they replace and take "
                    "their place when the import ends; a run that fails leaves the old ones")
         ->type_name("FILE|DIR");
@@ -279,12 +291,14 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         return std::nullopt;
     if (options.files.empty() && options.filesFrom.empty())
         return UsageFailure("FILE is required");
-    if (options.summary && options.format == "csv")
-        return UsageFailure("the summary is text or --format json, not csv");
+    if (options.summary && !options.format.empty() && options.format != "json")
+        return UsageFailure("the summary is text or --format json, not " + options.format);
     if (options.format == "csv" && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
     if (options.summary && !options.output.empty())
         return UsageFailure("the summary goes to stdout; --output is for the records");
+    if ((options.format == "svg" || options.format == "geojson") && !options.output.empty())
+        return UsageFailure("--output is for JSON and CSV; " + options.format + " goes to stdout");
     std::error_code ignored;
     if (options.format != "csv" &&
         std::filesystem::is_directory(std::filesystem::u8path(options.output), ignored))

@@ -1,6 +1,6 @@
 # Imports 200 files made from the examples with -j 1 and with -j 8 and checks that the outputs,
-# JSON and CSV, and the messages on stderr are the same bytes: files in the order given, whatever
-# thread read them and whenever it finished.
+# JSON, CSV, SVG and GeoJSON, and the messages on stderr are the same bytes: files in the order
+# given, whatever thread read them and whenever it finished.
 #   PROGRAM, EMULATOR  as for RunHost.cmake
 #   SOURCE             the source directory, for the examples
 #   NAME               name of the scratch directory
@@ -61,6 +61,17 @@ foreach(jobs 1 8)
     if(NOT status EQUAL 1)
         string(APPEND failures "-j ${jobs} csv: exit status ${status}, expected 1\n")
     endif()
+    foreach(format svg geojson)
+        execute_process(
+            COMMAND ${EMULATOR} ${PROGRAM} -j ${jobs} --format ${format} ${files}
+            WORKING_DIRECTORY "${scratch}"
+            RESULT_VARIABLE status
+            OUTPUT_FILE "${scratch}/${format}-${jobs}.out"
+            ERROR_QUIET)
+        if(NOT status EQUAL 1)
+            string(APPEND failures "-j ${jobs} ${format}: exit status ${status}, expected 1\n")
+        endif()
+    endforeach()
 endforeach()
 
 file(READ "${scratch}/json-1.out" document)
@@ -76,7 +87,8 @@ endif()
 
 # Under an emulator stderr may hold its own lines too; the messages are compared all the same, as
 # the emulator writes nothing when it has nothing to say.
-set(compared json-1.out:json-8.out json-1.err:json-8.err csv-1.err:csv-8.err)
+set(compared json-1.out:json-8.out json-1.err:json-8.err csv-1.err:csv-8.err svg-1.out:svg-8.out
+    geojson-1.out:geojson-8.out)
 foreach(table points stations observations)
     list(APPEND compared csv-1/${table}.csv:csv-8/${table}.csv)
 endforeach()

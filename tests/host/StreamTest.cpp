@@ -491,6 +491,7 @@ TEST(CsvReportSinkTest, MessagesAndTheStatusOfEachFile)
     sink.Station(Host::CRecord{}, 1);
     sink.Observation(Host::CRecord{}, nullptr, 0);
     sink.Message({12, "no name, no point", false});
+    sink.Warning({13, "\"N/A\" is not a length"});
     sink.EndFile(true);
     sink.BeginFile("bad.idx");
     Host::CMessage missing{std::nullopt, "cannot open", true};
@@ -500,12 +501,13 @@ TEST(CsvReportSinkTest, MessagesAndTheStatusOfEachFile)
     sink.EndFile(false);
     EXPECT_EQ("file,line,text\r\n"
               "good.idx,12,\"no name, no point\"\r\n"
+              "good.idx,13,\"\"\"N/A\"\" is not a length\"\r\n"
               "bad.idx,,cannot open\r\n"
               "bad.idx,,\"\"\"unknown\"\" format\"\r\n",
               messages.text);
-    EXPECT_EQ("file,imported,points,stations,observations,messages,reason\r\n"
-              "good.idx,yes,2,1,1,1,\r\n"
-              "bad.idx,no,0,0,0,2,\"cannot open (no such file); \"\"unknown\"\" format\"\r\n",
+    EXPECT_EQ("file,imported,points,stations,observations,messages,warnings,reason\r\n"
+              "good.idx,yes,2,1,1,1,1,\r\n"
+              "bad.idx,no,0,0,0,2,0,\"cannot open (no such file); \"\"unknown\"\" format\"\r\n",
               files.text);
 }
 
