@@ -57,7 +57,6 @@ struct WordsRule
 
 struct HeaderKeywordRule
 {
-    static constexpr bool TrimsBlanks = false;
     static bool IsEscape(wchar_t) { return false; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'\''; }
