@@ -1,5 +1,6 @@
 #include "parser/PointTable.h"
 
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
 
@@ -10,26 +11,44 @@ constexpr std::size_t kBlockBytes = 64 * 1024;
 constexpr std::size_t kFirstSlots = 64;
 // The table grows when more than this share of its slots is taken, in eighths.
 constexpr std::size_t kMaxLoadEighths = 5;
+// A look-up that walks past this many slots finds the numbers crowded.
+constexpr std::size_t kLongProbe = 48;
+
+// Differs from table to table and from run to run, so that no list of numbers made in advance
+// crowds every table.
+std::uint32_t NewSeed(const void* table)
+{
+    const auto ticks =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(table));
+    const std::uint64_t mixed = (ticks ^ (address << 7)) * 0x9E3779B97F4A7C15ull;
+    return static_cast<std::uint32_t>(mixed >> 32);
+}
 
 } // namespace
 
-CPointTable::CPointTable() = default;
+CPointTable::CPointTable() : m_seed(NewSeed(this)) {}
 CPointTable::~CPointTable() = default;
 
 bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
 {
     Pack(number);
-    const std::uint32_t hash = Hash(m_packed);
-    if (!m_slots.empty() && m_slots[FindSlot(m_packed, hash)].entry != 0)
+    std::uint32_t hash = 0;
+    if (!m_slots.empty() && m_slots[Locate(m_packed, hash)].entry != 0)
         return false;
     if ((m_entries.size() + 1) * 8 > m_slots.size() * kMaxLoadEighths)
+    {
         Grow();
+        hash = Hash(m_packed.data(), m_packed.size());
+    }
     if (m_entries.size() >= UINT32_MAX - 1 || m_packed.size() > UINT32_MAX)
         throw std::length_error("point table full");
     const std::uint32_t codeIndex = InternCode(code);
     const unsigned char* stored = Store(m_packed);
     m_entries.push_back(CEntry{stored, static_cast<std::uint32_t>(m_packed.size()), codeIndex});
-    m_slots[FindSlot(m_packed, hash)] = CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
+    std::size_t probes = 0;
+    m_slots[FindSlot(m_packed, hash, probes)] =
+        CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
     return true;
 }
 
@@ -38,8 +57,22 @@ const std::wstring* CPointTable::FindCode(std::wstring_view number) const
     if (m_entries.empty())
         return nullptr;
     Pack(number);
-    const CSlot& slot = m_slots[FindSlot(m_packed, Hash(m_packed))];
+    std::uint32_t hash = 0;
+    const CSlot& slot = m_slots[Locate(m_packed, hash)];
     return slot.entry ? &m_codes[m_entries[slot.entry - 1].code] : nullptr;
+}
+
+std::size_t CPointTable::Locate(const std::string& packed, std::uint32_t& hash) const
+{
+    hash = Hash(packed.data(), packed.size());
+    std::size_t probes = 0;
+    const std::size_t at = FindSlot(packed, hash, probes);
+    if (probes <= kLongProbe || m_spread)
+        return at;
+    // Numbers that crowd together, by chance or by design: from now on every number is spread.
+    Spread();
+    hash = Hash(packed.data(), packed.size());
+    return FindSlot(packed, hash, probes);
 }
 
 void CPointTable::Pack(std::wstring_view number) const
@@ -80,14 +113,30 @@ std::wstring CPointTable::Unpack(const CEntry& entry)
     return number;
 }
 
-std::uint32_t CPointTable::Hash(const std::string& packed)
+std::uint32_t CPointTable::Hash(const char* packed, std::size_t size) const
 {
-    // FNV-1a: point numbers are short, often differing only in their last digits.
-    std::uint32_t hash = 2166136261u;
-    for (const char c : packed)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    // FNV leaves the low bits, which pick the slot, poorly mixed for numbers that differ in
-    // their last digit: the finaliser of MurmurHash3 spreads them.
+    // A decimal number of up to nine digits without leading zeros is its own hash, which no
+    // other such number has: numbers given in order then take neighbouring slots, and the
+    // table is walked the way memory is read fastest.
+    if (!m_spread && size > 0 && size < 10 && (size == 1 || packed[0] != '0'))
+    {
+        std::uint32_t value = 0;
+        std::size_t i = 0;
+        for (; i < size && packed[i] >= '0' && packed[i] <= '9'; ++i)
+            value = value * 10 + static_cast<std::uint32_t>(packed[i] - '0');
+        if (i == size)
+            return value;
+    }
+    return SpreadHash(packed, size);
+}
+
+std::uint32_t CPointTable::SpreadHash(const char* packed, std::size_t size) const
+{
+    // FNV-1a from a start of this table's own, then the finaliser of MurmurHash3 to mix the low
+    // bits that pick the slot.
+    std::uint32_t hash = 2166136261u ^ m_seed;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ static_cast<unsigned char>(packed[i])) * 16777619u;
     hash ^= hash >> 16;
     hash *= 0x85EBCA6Bu;
     hash ^= hash >> 13;
@@ -96,10 +145,11 @@ std::uint32_t CPointTable::Hash(const std::string& packed)
     return hash;
 }
 
-std::size_t CPointTable::FindSlot(const std::string& packed, std::uint32_t hash) const
+std::size_t CPointTable::FindSlot(const std::string& packed, std::uint32_t hash,
+                                  std::size_t& probes) const
 {
     const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask)
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask, ++probes)
     {
         const CSlot& slot = m_slots[at];
         if (slot.entry == 0)
@@ -111,6 +161,24 @@ std::size_t CPointTable::FindSlot(const std::string& packed, std::uint32_t hash)
             std::memcmp(entry.number, packed.data(), packed.size()) == 0)
             return at;
     }
+}
+
+void CPointTable::Spread() const
+{
+    m_spread = true;
+    std::vector<CSlot> slots(m_slots.size());
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+    {
+        const CEntry& entry = m_entries[i];
+        const std::uint32_t hash =
+            SpreadHash(reinterpret_cast<const char*>(entry.number), entry.size);
+        std::size_t at = hash & mask;
+        while (slots[at].entry != 0)
+            at = (at + 1) & mask;
+        slots[at] = CSlot{static_cast<std::uint32_t>(i + 1), hash};
+    }
+    m_slots.swap(slots);
 }
 
 const unsigned char* CPointTable::Store(const std::string& packed)

@@ -2,6 +2,9 @@
 // job lists hundreds of thousands of points, so the table is kept compact: numbers are packed
 // into shared blocks of bytes, each code is held once however many points share it, and lookups
 // go through an open-addressing hash of small slots. Numbers compare as exact wide strings.
+// Decimal numbers hash to themselves, so that a job numbered in order walks the table in order;
+// should numbers crowd the slots (a long walk for one look-up), the table hashes every number
+// from then on.
 #pragma once
 
 #include <cstddef>
@@ -55,15 +58,24 @@ private:
     // give equal bytes and most characters take one byte.
     void Pack(std::wstring_view number) const;
     static std::wstring Unpack(const CEntry& entry);
-    static std::uint32_t Hash(const std::string& packed);
-    // The slot that holds the packed number, or the empty slot where it belongs.
-    std::size_t FindSlot(const std::string& packed, std::uint32_t hash) const;
+    std::uint32_t Hash(const char* packed, std::size_t size) const;
+    std::uint32_t SpreadHash(const char* packed, std::size_t size) const;
+    // The slot that holds the packed number, or the empty slot where it belongs; hash is the
+    // number's. Spreads the table first when the numbers crowd.
+    std::size_t Locate(const std::string& packed, std::uint32_t& hash) const;
+    // The same with a hash already known, counting the slots walked past in probes.
+    std::size_t FindSlot(const std::string& packed, std::uint32_t hash, std::size_t& probes) const;
+    // Hashes every number with SpreadHash from now on. The entries and their order stay: only
+    // where they are looked up changes, so a look-up may do it.
+    void Spread() const;
     const unsigned char* Store(const std::string& packed);
     std::uint32_t InternCode(std::wstring_view code);
     void Grow();
 
     std::deque<CEntry> m_entries;
-    std::vector<CSlot> m_slots;
+    mutable std::vector<CSlot> m_slots;
+    mutable bool m_spread = false;
+    std::uint32_t m_seed;
     std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
     std::size_t m_blockUsed = 0;
     std::size_t m_blockSize = 0;

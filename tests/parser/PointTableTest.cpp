@@ -68,6 +68,55 @@ TEST(PointTable, KeepsTheFirstCodeOfEachNumberAsAMapWould)
     }
 }
 
+// Decimal numbers hash to themselves: numbered in order, far apart by a power of two (all on one
+// slot), with leading zeros, at the nine-digit boundary, and looked up where they are not.
+TEST(PointTable, FindsDecimalNumbersHoweverTheyCrowd)
+{
+    const struct
+    {
+        const char* name;
+        std::wstring (*number)(int);
+    } patterns[] = {
+        {"in order", [](int i) { return std::to_wstring(i + 1); }},
+        {"a power of two apart", [](int i) { return std::to_wstring((i + 1) * 1048576LL); }},
+        {"leading zeros", [](int i)
+         { return std::wstring(static_cast<std::size_t>(i % 4), L'0') + std::to_wstring(i / 4); }},
+        {"nine and ten digits", [](int i) { return std::to_wstring(999999000LL + i * 7); }},
+    };
+    for (const auto& pattern : patterns)
+    {
+        CPointTable table;
+        std::map<std::wstring, std::wstring> model;
+        for (int i = 0; i < 6000; ++i)
+        {
+            const std::wstring number = pattern.number(i);
+            const std::wstring code = std::to_wstring(i % 11);
+            ASSERT_EQ(model.emplace(number, code).second, table.Add(number, code))
+                << pattern.name << ", row " << i;
+        }
+        // Present and absent numbers, some of the absent ones where the present ones wrap
+        // around the slots.
+        for (long long probe : {0LL, 1LL, 5999LL, 6000LL, 6001LL, 1048577LL, 2097153LL,
+                                6000LL * 1048576, 6001LL * 1048576, 999999000LL, 1000041993LL})
+        {
+            const std::wstring number = std::to_wstring(probe);
+            const auto expected = model.find(number);
+            const std::wstring* code = table.FindCode(number);
+            ASSERT_EQ(expected != model.end(), code != nullptr) << pattern.name << ": " << probe;
+            if (code)
+            {
+                EXPECT_EQ(expected->second, *code) << pattern.name << ": " << probe;
+            }
+        }
+        for (const auto& [number, code] : model)
+        {
+            const std::wstring* found = table.FindCode(number);
+            ASSERT_NE(nullptr, found) << pattern.name;
+            EXPECT_EQ(code, *found) << pattern.name;
+        }
+    }
+}
+
 TEST(PointTable, AnEmptyTableFindsNothing)
 {
     const CPointTable table;
