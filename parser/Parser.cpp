@@ -22,6 +22,30 @@ template <class T> void Replace(Plugin::CRefPtr<T>& held, T* converter)
     held = Plugin::CRefPtr<T>::Share(converter);
 }
 
+// What a line is trimmed of: blanks and line ends. Tested by hand, as the library's search for
+// a set of characters looks each character up in the set with a call.
+bool IsTrimmed(wchar_t c)
+{
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+}
+
+// The first and last characters that stay, or npos for a line of nothing else.
+std::size_t FirstKept(const std::wstring& line)
+{
+    for (std::size_t i = 0; i < line.size(); ++i)
+        if (!IsTrimmed(line[i]))
+            return i;
+    return std::wstring::npos;
+}
+
+std::size_t LastKept(const std::wstring& line)
+{
+    for (std::size_t i = line.size(); i > 0; --i)
+        if (!IsTrimmed(line[i - 1]))
+            return i - 1;
+    return std::wstring::npos;
+}
+
 } // namespace
 
 CParser::CParser(IGroundDataReceiver* receiver) : m_receiver(receiver)
@@ -49,9 +73,8 @@ void CParser::ProcessLine(const std::wstring& line)
 {
     // A line with nothing to trim is read as it is; any other is trimmed into a buffer kept
     // between lines, so a line costs no allocation of its own.
-    static const wchar_t kTrimmed[] = L" \t\r\n";
-    const std::size_t first = line.find_first_not_of(kTrimmed);
-    const std::size_t last = first == std::wstring::npos ? 0 : line.find_last_not_of(kTrimmed);
+    const std::size_t first = FirstKept(line);
+    const std::size_t last = first == std::wstring::npos ? 0 : LastKept(line);
     if (first == 0 && last + 1 == line.size())
     {
         Dispatch(line);
@@ -78,13 +101,12 @@ void CParser::ProcessLine(const std::wstring& line)
 
 void CParser::ProcessLine(std::wstring& line)
 {
-    static const wchar_t kTrimmed[] = L" \t\r\n";
-    const std::size_t first = line.find_first_not_of(kTrimmed);
+    const std::size_t first = FirstKept(line);
     if (first == std::wstring::npos)
         line.clear();
     else
     {
-        const std::size_t last = line.find_last_not_of(kTrimmed);
+        const std::size_t last = LastKept(line);
         if (last + 1 != line.size())
             line.resize(last + 1);
         if (first != 0)

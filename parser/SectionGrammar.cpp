@@ -57,6 +57,9 @@ void TrimRange(const wchar_t*& first, const wchar_t*& last)
 
 bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword)
 {
+    // Most lines are data rows, whose first character already differs from every keyword's.
+    if (*keyword != L'\0' && (line.empty() || line[0] != *keyword))
+        return false;
     return boost::algorithm::starts_with(line, keyword);
 }
 
