@@ -63,7 +63,7 @@ bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword)
     return boost::algorithm::starts_with(line, keyword);
 }
 
-bool MatchSectionEnd(const std::wstring& line, const std::wstring& name)
+bool MatchSectionEnd(const std::wstring& line, std::wstring_view name)
 {
     if (!StartsWithKeyword(line, EndKeyword))
         return false;

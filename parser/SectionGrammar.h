@@ -7,6 +7,7 @@
 #include <boost/make_shared.hpp>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The sections the parser reads; each name both opens its section and closes it ("END POINTS").
@@ -43,7 +44,7 @@ extern const wchar_t Annotations[];
 extern const wchar_t EndKeyword[];
 
 // True when the line is exactly "END", blanks, and the name.
-bool MatchSectionEnd(const std::wstring& line, const std::wstring& name);
+bool MatchSectionEnd(const std::wstring& line, std::wstring_view name);
 
 // True when the line begins with the keyword; whatever follows it does not matter.
 bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword);
