@@ -57,9 +57,11 @@ struct WordsRule
 
 struct HeaderKeywordRule
 {
+    static constexpr bool TrimsBlanks = false;
     static bool IsEscape(wchar_t) { return false; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'\''; }
+    static bool IsOrdinary(wchar_t c) { return !IsSeparator(c) && !IsQuote(c); }
 };
 
 [[noreturn]] void ThrowEscapeError(const char* text)
@@ -67,71 +69,15 @@ struct HeaderKeywordRule
     throw boost::escaped_list_error(text);
 }
 
-// Cuts [begin, end) into fields. sink.NewField() returns an empty string to fill; sink.EndField()
-// is told when that field is complete and answers whether scanning goes on. An empty input gives
-// no field at all; a separator at the very end gives one more empty field. An unclosed quote runs
-// to the end of the input.
-template <class Rule, class Sink>
-void ScanFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, Sink& sink)
-{
-    if (begin == end)
-        return;
-
-    const wchar_t* p = begin;
-    std::wstring* field = &sink.NewField();
-    bool inQuotes = false;
-    while (p != end)
-    {
-        // Ordinary characters are appended as one run.
-        const wchar_t* run = p;
-        while (p != end && !rule.IsEscape(*p) && !rule.IsSeparator(*p) && !rule.IsQuote(*p))
-            ++p;
-        if (p != run)
-            field->append(run, static_cast<std::size_t>(p - run));
-        if (p == end)
-            break;
-
-        const wchar_t c = *p++;
-        if (rule.IsEscape(c))
-        {
-            if (p == end)
-                ThrowEscapeError("cannot end with escape");
-            const wchar_t next = *p++;
-            if (next == L'n')
-                field->push_back(L'\n');
-            else if (rule.IsQuote(next) || rule.IsSeparator(next) || rule.IsEscape(next))
-                field->push_back(next);
-            else
-                ThrowEscapeError("unknown escape sequence");
-        }
-        else if (rule.IsSeparator(c))
-        {
-            if (inQuotes)
-            {
-                field->push_back(c);
-            }
-            else
-            {
-                if (!sink.EndField(*field))
-                    return;
-                field = &sink.NewField();
-            }
-        }
-        else
-        {
-            inQuotes = !inQuotes;
-        }
-    }
-    sink.EndField(*field);
-}
-
 bool IsBlank(wchar_t c)
 {
     return c == L' ' || c == L'\t';
 }
 
-// Cuts [begin, end) into the list's buffer by the same rules as ScanFields, each field followed
-// by a NUL and, with Rule::TrimsBlanks, trimmed of blanks at both ends. A field past those the
+// Cuts [begin, end) into the list's buffer, each field followed by a NUL and, with
+// Rule::TrimsBlanks, trimmed of blanks at both ends. An empty input gives no field at all; a
+// separator at the very end gives one more empty field. An unclosed quote runs to the end of the
+// input. A field past those the
 // list keeps is scanned all the same, so that a bad escape anywhere rejects the row, and its room
 // is used again by the next.
 template <class Rule>
@@ -207,20 +153,6 @@ void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, 
     completeField();
 }
 
-// Nothing after the last word wanted can change the words before it: scanning stops there.
-struct VectorSink
-{
-    std::vector<std::wstring>& fields;
-    std::size_t maxWords;
-
-    std::wstring& NewField()
-    {
-        fields.emplace_back();
-        return fields.back();
-    }
-    bool EndField(std::wstring&) { return fields.size() < maxWords; }
-};
-
 // The end of the line once every terminator at its very end is removed.
 const wchar_t* StripTerminators(const std::wstring& line, wchar_t terminator)
 {
@@ -274,13 +206,15 @@ void SplitWords(const IParserStateContext& context, const std::wstring& line, CF
 
 std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line, std::size_t maxWords)
 {
-    std::vector<std::wstring> fields;
-    if (maxWords == 0)
-        return fields;
-    VectorSink sink{fields, maxWords};
-    const HeaderKeywordRule rule;
-    ScanFields(line.data(), line.data() + line.size(), rule, sink);
-    return fields;
+    // The rule has no escape, so nothing past the words wanted can fail the line.
+    CFieldList fields;
+    fields.KeepFirst(maxWords);
+    ScanIntoFields(line.data(), line.data() + line.size(), HeaderKeywordRule(), fields);
+    std::vector<std::wstring> words;
+    words.reserve(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        words.push_back(fields[i].str());
+    return words;
 }
 
 // As boost::algorithm::split with token_compress_on over " \t": a blank at either end gives an

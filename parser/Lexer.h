@@ -124,8 +124,8 @@ void SplitWords(const IParserStateContext& context, const std::wstring& line, CF
 constexpr std::size_t kAllWords = std::numeric_limits<std::size_t>::max();
 
 // A HEADER keyword line: split at every space or tab, quoted with ', no escape; never throws.
-// Stops after maxWords words: a caller that needs to know whether there are exactly n asks for
-// n + 1.
+// Gives no more than maxWords words: a caller that needs to know whether there are exactly n asks
+// for n + 1.
 std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line,
                                               std::size_t maxWords = kAllWords);
 
