@@ -6,6 +6,7 @@
 //
 // Prints "points=P stations=S observations=O messages=M" on stdout.
 
+#include "bench/CountingReceiver.h"
 #include "host/PluginLibrary.h"
 #include "host/UnitConverters.h"
 #include "host/Utf8.h"
@@ -13,62 +14,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-namespace
-{
-
-class CCountingReceiver final : public IGroundDataReceiver
-{
-public:
-    explicit CCountingReceiver(IUnitConverterFactory* factory) : m_factory(factory) {}
-
-    long points = 0;
-    long stations = 0;
-    long observations = 0;
-    long messages = 0;
-
-    IUnitConverterFactory* GetConverterFactory() override
-    {
-        m_factory->AddRef();
-        return m_factory;
-    }
-    void BeginFile(const wchar_t*) override {}
-    void SetCurrentLine(std::int32_t) override {}
-    void Reserved3() override {}
-    void ReportLineError(const wchar_t*) override { ++messages; }
-    void ReportFileError(const wchar_t*) override { ++messages; }
-    void SetProgress(float) override {}
-    void Reserved7() override {}
-    void BeginPoint(const wchar_t*) override { ++points; }
-    void SetNorth(double) override {}
-    void SetEast(double) override {}
-    void SetElevation(double) override {}
-    void SetPointClass(std::int32_t) override {}
-    void Reserved13() override {}
-    void Reserved14() override {}
-    void Reserved15() override {}
-    void SetCode(const wchar_t*) override {}
-    void BeginStation(const wchar_t*) override { ++stations; }
-    void Reserved18() override {}
-    void Reserved19() override {}
-    void SetDate(const wchar_t*) override {}
-    void SetInstrumentHeight(double) override {}
-    void SetVerticalAngleOffset(double) override {}
-    void Reserved23() override {}
-    void BeginTarget(const wchar_t*) override { ++observations; }
-    void SetPressure(double) override {}
-    void SetTemperature(double) override {}
-    void Reserved27() override {}
-    void SetVerticalAngle(double) override {}
-    void SetHorizontalAngle(double) override {}
-    void SetReflectorHeight(double) override {}
-    void SetSlopeDistance(double) override {}
-
-private:
-    IUnitConverterFactory* m_factory;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -90,11 +35,14 @@ int main(int argc, char** argv)
         paths.push_back(Host::FromUtf8(argv[i]));
     Host::CPathList list(std::move(paths));
     Host::CUnitConverterFactory* factory = Host::CUnitConverterFactory::Create();
-    CCountingReceiver receiver(factory);
+    Bench::CCountingReceiver receiver(factory);
     plugin->Import(&list, &receiver);
     plugin->Release();
     factory->Release();
-    std::printf("points=%ld stations=%ld observations=%ld messages=%ld\n", receiver.points,
-                receiver.stations, receiver.observations, receiver.messages);
+    std::printf("points=%llu stations=%llu observations=%llu messages=%llu\n",
+                static_cast<unsigned long long>(receiver.points),
+                static_cast<unsigned long long>(receiver.stations),
+                static_cast<unsigned long long>(receiver.observations),
+                static_cast<unsigned long long>(receiver.messages));
     return 0;
 }

@@ -15,6 +15,7 @@
 // Times are the best of the rounds, the two readers taking turns. Exit status 1 when a run
 // delivers a different number of records than the first, or a file is missing or empty.
 
+#include "bench/CountingReceiver.h"
 #include "bench/ProcessMemory.h"
 #include "host/PluginLibrary.h"
 #include "host/Utf8.h"
@@ -70,59 +71,6 @@ private:
     CFreeConverter<ITemperatureConverter> m_temperature;
 };
 
-// Counts records and folds every value into a sum, and does nothing else.
-class CCountingReceiver final : public IGroundDataReceiver
-{
-public:
-    explicit CCountingReceiver(IUnitConverterFactory* factory) : m_factory(factory) {}
-
-    std::uint64_t records = 0;
-    std::uint64_t messages = 0;
-    double sum = 0.0;
-
-    IUnitConverterFactory* GetConverterFactory() override { return m_factory; }
-    void BeginFile(const wchar_t*) override {}
-    void SetCurrentLine(std::int32_t) override {}
-    void Reserved3() override {}
-    void ReportLineError(const wchar_t*) override { ++messages; }
-    void ReportFileError(const wchar_t*) override { ++messages; }
-    void SetProgress(float) override {}
-    void Reserved7() override {}
-    void BeginPoint(const wchar_t* name) override { Begin(name); }
-    void SetNorth(double value) override { sum += value; }
-    void SetEast(double value) override { sum += value; }
-    void SetElevation(double value) override { sum += value; }
-    void SetPointClass(std::int32_t value) override { sum += value; }
-    void Reserved13() override {}
-    void Reserved14() override {}
-    void Reserved15() override {}
-    void SetCode(const wchar_t* code) override { sum += code[0]; }
-    void BeginStation(const wchar_t* name) override { Begin(name); }
-    void Reserved18() override {}
-    void Reserved19() override {}
-    void SetDate(const wchar_t* date) override { sum += date[0]; }
-    void SetInstrumentHeight(double value) override { sum += value; }
-    void SetVerticalAngleOffset(double value) override { sum += value; }
-    void Reserved23() override {}
-    void BeginTarget(const wchar_t* name) override { Begin(name); }
-    void SetPressure(double value) override { sum += value; }
-    void SetTemperature(double value) override { sum += value; }
-    void Reserved27() override {}
-    void SetVerticalAngle(double value) override { sum += value; }
-    void SetHorizontalAngle(double value) override { sum += value; }
-    void SetReflectorHeight(double value) override { sum += value; }
-    void SetSlopeDistance(double value) override { sum += value; }
-
-private:
-    void Begin(const wchar_t* name)
-    {
-        ++records;
-        sum += name[0];
-    }
-
-    IUnitConverterFactory* m_factory;
-};
-
 using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start)
@@ -139,11 +87,11 @@ struct CRun
 CRun ImportWithPlugin(Plugin::IGroundBasedMIP* plugin, const std::string& path)
 {
     CFreeFactory factory;
-    CCountingReceiver receiver(&factory);
+    Bench::CCountingReceiver receiver(&factory);
     Host::CPathList list({Host::FromUtf8(path)});
     const Clock::time_point start = Clock::now();
     plugin->Import(&list, &receiver);
-    CRun run{SecondsSince(start), receiver.records};
+    CRun run{SecondsSince(start), receiver.Records()};
     if (receiver.messages != 0)
         std::fprintf(stderr, "orva_bench: %s: %llu messages\n", path.c_str(),
                      static_cast<unsigned long long>(receiver.messages));
