@@ -3,8 +3,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <new>
 #include <string>
+#include <string_view>
 
 namespace Host
 {
@@ -17,22 +20,96 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr double HectopascalsPerMillimetreOfMercury = 1.33322387415;
 constexpr double HectopascalsPerInchOfMercury = 25.4 * HectopascalsPerMillimetreOfMercury;
 
-// Narrows a text made of ASCII characters only; any other character fails.
-bool Narrow(const wchar_t* text, std::string& out)
+// A text made of ASCII characters only, narrowed into a buffer of its own. The fields of a file
+// are short: the buffer is on the stack, and only a longer text goes to the heap.
+class CNarrowText
 {
-    if (!text)
-        return false;
-    for (const wchar_t* p = text; *p; ++p)
+public:
+    // False for a null text or any character beyond ASCII.
+    bool Assign(const wchar_t* text)
     {
-        if (static_cast<std::uint32_t>(*p) >= 0x80)
+        if (!text)
             return false;
-        out += static_cast<char>(*p);
+        std::size_t size = 0;
+        for (const wchar_t* p = text; *p; ++p, ++size)
+        {
+            if (static_cast<std::uint32_t>(*p) >= 0x80)
+                return false;
+            if (size < sizeof m_short)
+                m_short[size] = static_cast<char>(*p);
+        }
+        const char* data = m_short;
+        if (size > sizeof m_short)
+        {
+            m_long.resize(size);
+            for (std::size_t i = 0; i < size; ++i)
+                m_long[i] = static_cast<char>(text[i]);
+            data = m_long.data();
+        }
+        m_text = std::string_view(data, size);
+        return true;
     }
+
+    std::string_view View() const { return m_text; }
+
+private:
+    char m_short[64];
+    std::string m_long;
+    std::string_view m_text;
+};
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The powers of ten that a double holds exactly.
+constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The usual field: digits, an optional minus before them and an optional point between them.
+// When its digits make an integer of at most 2^53 and it has at most 22 decimals, the integer and
+// the power of ten are both exact, so one division rounds the value as a full conversion does.
+// False for any other text, which is left to the full conversion. Read from the plug-in's wide
+// text as it is, or from narrowed text.
+template <class Char> bool ReadPlainDecimal(const Char* first, const Char* last, double& value)
+{
+    const Char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (negative)
+        ++p;
+    std::uint64_t digits = 0;
+    const Char* wholeStart = p;
+    for (; p != last && *p >= '0' && *p <= '9'; ++p)
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    const std::size_t wholeDigits = static_cast<std::size_t>(p - wholeStart);
+    std::size_t decimals = 0;
+    if (p != last && *p == '.')
+    {
+        const Char* decimalStart = ++p;
+        for (; p != last && *p >= '0' && *p <= '9'; ++p)
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        decimals = static_cast<std::size_t>(p - decimalStart);
+        if (decimals == 0)
+            return false;
+    }
+    // Up to nineteen digits, the integer cannot have overflowed.
+    constexpr std::uint64_t ExactLimit = std::uint64_t(1) << 53;
+    if (p != last || wholeDigits == 0 || wholeDigits + decimals > 19 || digits > ExactLimit ||
+        decimals >= std::size(ExactPowersOfTen))
+        return false;
+    const double magnitude = static_cast<double>(digits) / ExactPowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
     return true;
 }
 
-bool ReadNumber(const char* first, const char* last, double& value)
+bool ReadNumber(std::string_view text, double& value)
 {
+    if (ReadPlainDecimal(text.data(), text.data() + text.size(), value))
+        return true;
+    const char* first = text.data();
+    const char* last = first + text.size();
     double result = 0;
     auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
     if (error != std::errc() || end != last || first == last || !std::isfinite(result))
@@ -41,12 +118,7 @@ bool ReadNumber(const char* first, const char* last, double& value)
     return true;
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool AllDigits(const std::string& text, std::size_t first, std::size_t last)
+bool AllDigits(std::string_view text, std::size_t first, std::size_t last)
 {
     if (first >= last)
         return false;
@@ -56,10 +128,11 @@ bool AllDigits(const std::string& text, std::size_t first, std::size_t last)
     return true;
 }
 
-int TwoDigits(const std::string& text, std::size_t at)
+int TwoDigits(std::string_view text, std::size_t at)
 {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
+
 
 typedef bool (*ConvertFunction)(const wchar_t* text, double& value);
 
@@ -267,7 +340,7 @@ I* Make(Quantity quantity, std::int32_t unitCode, ConvertFunction convert,
 // A field of one or two digits at s[at], ending at the end of s or at a point: its value with a
 // single digit taken as the tens ("3" is 30), and the position after it. False for an empty
 // field, three digits or more, or anything but digits.
-bool PositionalField(const std::string& s, std::size_t at, int& value, std::size_t& next)
+bool PositionalField(std::string_view s, std::size_t at, int& value, std::size_t& next)
 {
     std::size_t end = at;
     while (end < s.size() && IsDigit(s[end]))
@@ -279,25 +352,70 @@ bool PositionalField(const std::string& s, std::size_t at, int& value, std::size
     return true;
 }
 
+// The full form that the plug-in writes, "D.MM.SS" or "D.MM.SS.f", read straight from its text
+// with the arithmetic of the general reading below, so the two give the same value. False for
+// any other form, which is left to the general reading.
+bool ReadFullDottedDms(const wchar_t* p, double& degrees)
+{
+    auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+    auto twoDigits = [](const wchar_t* at) { return (at[0] - L'0') * 10 + (at[1] - L'0'); };
+    const bool negative = *p == L'-';
+    if (negative)
+        ++p;
+    std::uint64_t whole = 0;
+    const wchar_t* wholeStart = p;
+    for (; digit(*p); ++p)
+        whole = whole * 10 + static_cast<std::uint64_t>(*p - L'0');
+    const std::ptrdiff_t wholeDigits = p - wholeStart;
+    if (wholeDigits == 0 || wholeDigits > 15 || p[0] != L'.' || !digit(p[1]) || !digit(p[2]) ||
+        p[3] != L'.' || !digit(p[4]) || !digit(p[5]))
+        return false;
+    const int minutes = twoDigits(p + 1);
+    const int wholeSeconds = twoDigits(p + 4);
+    if (minutes >= 60 || wholeSeconds >= 60)
+        return false;
+    double seconds = wholeSeconds;
+    p += 6;
+    if (*p == L'.')
+    {
+        std::uint64_t secondsDigits = static_cast<std::uint64_t>(wholeSeconds);
+        const wchar_t* fractionStart = ++p;
+        for (; digit(*p); ++p)
+            secondsDigits = secondsDigits * 10 + static_cast<std::uint64_t>(*p - L'0');
+        const std::ptrdiff_t decimals = p - fractionStart;
+        if (decimals == 0 || decimals > 17 || secondsDigits > (std::uint64_t(1) << 53))
+            return false;
+        seconds = static_cast<double>(secondsDigits) / ExactPowersOfTen[decimals];
+    }
+    if (*p != L'\0')
+        return false;
+    const double result = static_cast<double>(whole) + minutes / 60.0 + seconds / 3600.0;
+    degrees = negative ? -result : result;
+    return true;
+}
+
 } // namespace
 
 bool ReadDecimal(const wchar_t* text, double& value)
 {
-    std::string narrow;
-    if (!Narrow(text, narrow))
-        return false;
-    return ReadNumber(narrow.data(), narrow.data() + narrow.size(), value);
+    if (text && ReadPlainDecimal(text, text + std::char_traits<wchar_t>::length(text), value))
+        return true;
+    CNarrowText narrow;
+    return narrow.Assign(text) && ReadNumber(narrow.View(), value);
 }
 
 bool ReadDottedDms(const wchar_t* text, double& degrees)
 {
-    std::string s;
-    if (!Narrow(text, s))
+    if (text && ReadFullDottedDms(text, degrees))
+        return true;
+    CNarrowText narrow;
+    if (!narrow.Assign(text))
         return false;
+    const std::string_view s = narrow.View();
     bool negative = !s.empty() && s[0] == '-';
     std::size_t start = negative ? 1 : 0;
     std::size_t firstDot = s.find('.', start);
-    if (firstDot == std::string::npos || !AllDigits(s, start, firstDot))
+    if (firstDot == std::string_view::npos || !AllDigits(s, start, firstDot))
         return false;
     int minutes = 0;
     std::size_t minutesEnd = 0;
@@ -318,12 +436,12 @@ bool ReadDottedDms(const wchar_t* text, double& degrees)
         if (secondsEnd != s.size())
         {
             if (secondsEnd - secondsAt != 2 || !AllDigits(s, secondsEnd + 1, s.size()) ||
-                !ReadNumber(s.data() + secondsAt, s.data() + s.size(), seconds))
+                !ReadNumber(s.substr(secondsAt), seconds))
                 return false;
         }
     }
     double whole = 0;
-    if (!ReadNumber(s.data() + start, s.data() + firstDot, whole))
+    if (!ReadNumber(s.substr(start, firstDot - start), whole))
         return false;
     double result = whole + minutes / 60.0 + seconds / 3600.0;
     degrees = negative ? -result : result;

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <cwchar>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -173,6 +175,86 @@ TEST_F(ConverterTest, DecimalConvertersRefuseAnythingButAWholeNumber)
                 << Name(converter.quantity) << " code " << converter.code << " text #" << i;
             EXPECT_EQ(42, value) << "a failed conversion must not write the value";
         }
+}
+
+// Decimal texts of every length around the limits of an exact reading (2^53, nineteen digits,
+// 10^22), with leading zeros and signs, read bit for bit as the library's full conversion reads
+// them.
+TEST(ReadDecimalTest, ReadsEveryShapeAsTheFullConversionDoes)
+{
+    std::vector<std::string> texts = {
+        "0",  "-0", "0.0", "-0.000", "1.", ".5", "9007199254740992", "9007199254740993",
+        "9007199254740991.5", "0.9007199254740993", "1234567890123456789", "12345678901234567890",
+        "0.0000000000000000000001", "0.00000000000000000000001", "00000000000000000001.5",
+        "412345.1234", "5432100.5678", "102.3456", "345.6789", "1.500", "-0.1", "0.3",
+    };
+    std::mt19937_64 random(20261209);
+    for (int i = 0; i < 200000; ++i)
+    {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int whole = 1 + static_cast<int>(random() % 17);
+        const int decimals = static_cast<int>(random() % 25);
+        for (int d = 0; d < whole; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        if (decimals)
+            text += '.';
+        for (int d = 0; d < decimals; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts)
+    {
+        double expected = 0;
+        const auto [end, error] =
+            std::from_chars(text.data(), text.data() + text.size(), expected);
+        const bool readable = error == std::errc() && end == text.data() + text.size();
+        double value = 42;
+        const std::wstring wide(text.begin(), text.end());
+        ASSERT_EQ(readable, Host::ReadDecimal(wide.c_str(), value)) << text;
+        if (readable)
+        {
+            ASSERT_EQ(0, std::memcmp(&expected, &value, sizeof value))
+                << text << ": " << expected << " read as " << value;
+        }
+    }
+}
+
+// The full dotted form with degrees and fractions of every length: the degrees, minutes and
+// seconds read as decimals and summed, bit for bit, however long the fields are.
+TEST(ReadDottedDmsTest, ReadsTheFullFormAsItsPartsSummed)
+{
+    auto read = [](const std::string& text)
+    {
+        double value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return value;
+    };
+    std::mt19937_64 random(1209);
+    for (int i = 0; i < 100000; ++i)
+    {
+        const bool negative = random() % 3 == 0;
+        std::string degrees;
+        for (int d = 1 + static_cast<int>(random() % 18); d > 0; --d)
+            degrees += static_cast<char>('0' + random() % 10);
+        const int minutes = static_cast<int>(random() % 60);
+        const int wholeSeconds = static_cast<int>(random() % 60);
+        std::string seconds = std::to_string(wholeSeconds / 10) + std::to_string(wholeSeconds % 10);
+        const int decimals = static_cast<int>(random() % 21);
+        if (decimals)
+            seconds += '.';
+        for (int d = 0; d < decimals; ++d)
+            seconds += static_cast<char>('0' + random() % 10);
+        const std::string text = (negative ? "-" : "") + degrees + "." +
+                                 std::to_string(minutes / 10) + std::to_string(minutes % 10) + "." +
+                                 seconds;
+        const double sum = read(degrees) + minutes / 60.0 + read(seconds) / 3600.0;
+        const double expected = negative ? -sum : sum;
+        double value = 42;
+        const std::wstring wide(text.begin(), text.end());
+        ASSERT_TRUE(Host::ReadDottedDms(wide.c_str(), value)) << text;
+        ASSERT_EQ(0, std::memcmp(&expected, &value, sizeof value))
+            << text << ": " << expected << " read as " << value;
+    }
 }
 
 TEST_F(ConverterTest, DmsConverterRefusesOtherShapes)
