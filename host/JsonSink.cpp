@@ -2,7 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
 #include <cstdio>
 #include <optional>
 
@@ -25,30 +29,6 @@ void Key(std::string& out, int indent, const char* key)
     out += "\": ";
 }
 
-void Field(std::string& out, int indent, const char* key, const std::optional<double>& value)
-{
-    if (!value)
-        return;
-    Key(out, indent, key);
-    AppendJsonNumber(out, *value);
-}
-
-void Field(std::string& out, int indent, const char* key, const std::optional<std::int32_t>& value)
-{
-    if (!value)
-        return;
-    Key(out, indent, key);
-    out += std::to_string(*value);
-}
-
-void Field(std::string& out, int indent, const char* key, const std::optional<std::string>& value)
-{
-    if (!value)
-        return;
-    Key(out, indent, key);
-    AppendJsonString(out, *value);
-}
-
 void AppendDms(std::string& out, int indent, double degrees)
 {
     const CDms dms = SplitDegrees(degrees);
@@ -69,69 +49,6 @@ void AppendDms(std::string& out, int indent, double degrees)
     out += '}';
 }
 
-void AngleField(std::string& out, int indent, const char* key, const std::optional<double>& value,
-                AngleDisplay unit)
-{
-    if (!value)
-        return;
-    Key(out, indent, key);
-    std::optional<double> shown = DisplayAngle(*value, unit);
-    if (!shown)
-        out += "null";
-    else if (unit == AngleDisplay::DegreesMinutesSeconds)
-        AppendDms(out, indent, *shown);
-    else
-        AppendJsonNumber(out, *shown);
-}
-
-void LengthField(std::string& out, int indent, const char* key, const std::optional<double>& value,
-                 LengthDisplay unit)
-{
-    if (!value)
-        return;
-    Key(out, indent, key);
-    std::optional<double> shown = DisplayLength(*value, unit);
-    if (shown)
-        AppendJsonNumber(out, *shown);
-    else
-        out += "null";
-}
-
-// A record's object at indent, with the fields that were set after its name: a point's, then a
-// station's, then an observation's, in the order people read them. Left open for a station,
-// whose observations follow.
-void AppendRecord(std::string& out, const CRecord& record, const char* nameKey, int indent,
-                  const CDisplayUnits& units, bool close = true)
-{
-    Indent(out, indent);
-    out += "{\n";
-    const int inner = indent + 2;
-    Indent(out, inner);
-    out += '"';
-    out += nameKey;
-    out += "\": ";
-    AppendJsonString(out, record.name);
-    Field(out, inner, "code", record.code);
-    LengthField(out, inner, "north", record.north, units.length);
-    LengthField(out, inner, "east", record.east, units.length);
-    LengthField(out, inner, "elevation", record.elevation, units.length);
-    Field(out, inner, "class", record.pointClass);
-    LengthField(out, inner, "instrument_height", record.instrumentHeight, units.length);
-    Field(out, inner, "temperature", record.temperature);
-    Field(out, inner, "pressure", record.pressure);
-    AngleField(out, inner, "horizontal_angle", record.horizontalAngle, units.angle);
-    AngleField(out, inner, "vertical_angle", record.verticalAngle, units.angle);
-    LengthField(out, inner, "slope_distance", record.slopeDistance, units.length);
-    LengthField(out, inner, "reflector_height", record.reflectorHeight, units.length);
-    Field(out, inner, "date", record.date);
-    AngleField(out, inner, "vertical_angle_offset", record.verticalAngleOffset, units.angle);
-    if (!close)
-        return;
-    out += '\n';
-    Indent(out, indent);
-    out += '}';
-}
-
 // Layout of the document: files at 4, their keys at 6, list items at 8, a station's
 // observations at 12.
 constexpr int FileIndent = 4;
@@ -140,6 +57,219 @@ constexpr int ItemIndent = 8;
 constexpr int ObservationIndent = 12;
 
 } // namespace
+
+// The text of one record's object, written through a pointer into room made for the whole record
+// at once: records are most of the document, and checking the room for every piece would cost
+// more than writing it. The keys are laid out once for the record's indent.
+class CJsonSink::CRecordWriter
+{
+public:
+    CRecordWriter(int indent, const char* nameKey)
+    {
+        const std::string inner(static_cast<std::size_t>(m_inner = indent + 2), ' ');
+        m_open = std::string(static_cast<std::size_t>(indent), ' ') + "{\n" + inner + '"' +
+                 nameKey + "\": ";
+        m_fixedRoom = m_open.size() + 2 * RecordTextRoom;
+        for (std::size_t field = 0; field < FieldCount; ++field)
+        {
+            m_keys[field] = ",\n" + inner + '"' + FieldKeys[field] + "\": ";
+            m_fixedRoom += m_keys[field].size() + ValueRoom;
+        }
+        m_close = "\n" + std::string(static_cast<std::size_t>(indent), ' ') + '}';
+        m_fixedRoom += m_close.size();
+    }
+
+    // The fields that were set follow the name: a point's, then a station's, then an
+    // observation's, in the order people read them. A station's object is left open for its
+    // observations.
+    void Append(std::string& out, const CRecord& r, const CDisplayUnits& units, bool close = true)
+    {
+        const std::size_t strings =
+            r.name.size() + (r.code ? r.code->size() : 0) + (r.date ? r.date->size() : 0);
+        // A character takes at most six once escaped.
+        const std::size_t room = m_fixedRoom + 6 * strings;
+        if (m_room.size() < room)
+            m_room.resize(room);
+        m_at = m_room.data();
+        Put(m_open);
+        String(r.name);
+        Field(Code, r.code);
+        Length(North, r.north, units.length);
+        Length(East, r.east, units.length);
+        Length(Elevation, r.elevation, units.length);
+        Field(Class, r.pointClass);
+        Length(InstrumentHeight, r.instrumentHeight, units.length);
+        Field(Temperature, r.temperature);
+        Field(Pressure, r.pressure);
+        Angle(HorizontalAngle, r.horizontalAngle, units.angle);
+        Angle(VerticalAngle, r.verticalAngle, units.angle);
+        Length(SlopeDistance, r.slopeDistance, units.length);
+        Length(ReflectorHeight, r.reflectorHeight, units.length);
+        Field(Date, r.date);
+        Angle(VerticalAngleOffset, r.verticalAngleOffset, units.angle);
+        if (close)
+            Put(m_close);
+        out.append(m_room.data(), m_at);
+    }
+
+private:
+    enum Key
+    {
+        Code,
+        North,
+        East,
+        Elevation,
+        Class,
+        InstrumentHeight,
+        Temperature,
+        Pressure,
+        HorizontalAngle,
+        VerticalAngle,
+        SlopeDistance,
+        ReflectorHeight,
+        Date,
+        VerticalAngleOffset,
+        FieldCount
+    };
+    static constexpr const char* FieldKeys[FieldCount] = {
+        "code",     "north",          "east",           "elevation",      "class",
+        "instrument_height", "temperature", "pressure", "horizontal_angle", "vertical_angle",
+        "slope_distance", "reflector_height", "date", "vertical_angle_offset"};
+    // The most a number, null or an angle's object of degrees, minutes and seconds takes (its
+    // degrees may have 309 digits), and the quotation marks of a text.
+    static constexpr std::size_t ValueRoom = 600;
+    static constexpr std::size_t RecordTextRoom = 2;
+
+    void Put(const std::string& text)
+    {
+        std::memcpy(m_at, text.data(), text.size());
+        m_at += text.size();
+    }
+
+    void Number(double value)
+    {
+        if (std::isfinite(value))
+            m_at = nlohmann::detail::to_chars(m_at, m_at + ValueRoom, value);
+        else
+            Put(Null());
+    }
+
+    void String(const std::string& text)
+    {
+        static const char hex[] = "0123456789abcdef";
+        *m_at++ = '"';
+        for (char c : text)
+        {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x20 && byte != '"' && byte != '\\')
+            {
+                *m_at++ = c;
+                continue;
+            }
+            *m_at++ = '\\';
+            switch (byte)
+            {
+            case '"':
+            case '\\':
+                *m_at++ = c;
+                break;
+            case '\b':
+                *m_at++ = 'b';
+                break;
+            case '\f':
+                *m_at++ = 'f';
+                break;
+            case '\n':
+                *m_at++ = 'n';
+                break;
+            case '\r':
+                *m_at++ = 'r';
+                break;
+            case '\t':
+                *m_at++ = 't';
+                break;
+            default:
+                std::memcpy(m_at, "u00", 3);
+                m_at[3] = hex[byte >> 4];
+                m_at[4] = hex[byte & 0xF];
+                m_at += 5;
+            }
+        }
+        *m_at++ = '"';
+    }
+
+    void Field(Key key, const std::optional<double>& value)
+    {
+        if (!value)
+            return;
+        Put(m_keys[key]);
+        Number(*value);
+    }
+
+    void Field(Key key, const std::optional<std::int32_t>& value)
+    {
+        if (!value)
+            return;
+        Put(m_keys[key]);
+        m_at = std::to_chars(m_at, m_at + ValueRoom, *value).ptr;
+    }
+
+    void Field(Key key, const std::optional<std::string>& value)
+    {
+        if (!value)
+            return;
+        Put(m_keys[key]);
+        String(*value);
+    }
+
+    void Length(Key key, const std::optional<double>& value, LengthDisplay unit)
+    {
+        if (!value)
+            return;
+        Put(m_keys[key]);
+        if (unit == LengthDisplay::Metres)
+            Number(*value);
+        else if (std::optional<double> shown = DisplayLength(*value, unit))
+            Number(*shown);
+        else
+            Put(Null());
+    }
+
+    void Angle(Key key, const std::optional<double>& value, AngleDisplay unit)
+    {
+        if (!value)
+            return;
+        Put(m_keys[key]);
+        if (unit == AngleDisplay::Radians)
+            return Number(*value);
+        std::optional<double> shown = DisplayAngle(*value, unit);
+        if (!shown)
+            Put(Null());
+        else if (unit != AngleDisplay::DegreesMinutesSeconds)
+            Number(*shown);
+        else
+        {
+            m_dms.clear();
+            AppendDms(m_dms, m_inner, *shown);
+            Put(m_dms);
+        }
+    }
+
+    static const std::string& Null()
+    {
+        static const std::string null = "null";
+        return null;
+    }
+
+    int m_inner = 0;
+    std::string m_open;
+    std::string m_keys[FieldCount];
+    std::string m_close;
+    std::size_t m_fixedRoom = 0;
+    std::vector<char> m_room;
+    char* m_at = nullptr;
+    std::string m_dms;
+};
 
 void AppendJsonString(std::string& out, const std::string& text)
 {
@@ -229,9 +359,14 @@ void WriteJsonDocumentEnd(IByteSink& out, bool anyFile)
 CJsonSink::CJsonSink(IByteSink& out, std::size_t filesBefore, const CDisplayUnits& units)
     : m_files(filesBefore), m_units(units), m_sink(out), m_points(out), m_stations(m_stationSpool),
       m_withoutStation(m_withoutStationSpool), m_messages(m_messageSpool),
-      m_warnings(m_warningSpool)
+      m_warnings(m_warningSpool),
+      m_itemWriter(std::make_unique<CRecordWriter>(ItemIndent, "name")),
+      m_targetWriter(std::make_unique<CRecordWriter>(ItemIndent, "target")),
+      m_observationWriter(std::make_unique<CRecordWriter>(ObservationIndent, "target"))
 {
 }
+
+CJsonSink::~CJsonSink() = default;
 
 void CJsonSink::Item(CList& list)
 {
@@ -266,7 +401,7 @@ void CJsonSink::BeginFile(const std::string& path)
 void CJsonSink::Point(const CRecord& point)
 {
     Item(m_points);
-    AppendRecord(m_points.writer.Text(), point, "name", ItemIndent, m_units);
+    m_itemWriter->Append(m_points.writer.Text(), point, m_units);
     m_points.writer.Commit();
 }
 
@@ -291,7 +426,7 @@ void CJsonSink::Station(const CRecord& station, std::size_t)
     CloseStation();
     Item(m_stations);
     std::string& text = m_stations.writer.Text();
-    AppendRecord(text, station, "name", ItemIndent, m_units, false);
+    m_itemWriter->Append(text, station, m_units, false);
     Key(text, ItemIndent + 2, "observations");
     text += '[';
     m_stationOpen = true;
@@ -304,14 +439,14 @@ void CJsonSink::Observation(const CRecord& observation, const CRecord*, std::siz
     if (setup == 0 || !m_stationOpen)
     {
         Item(m_withoutStation);
-        AppendRecord(m_withoutStation.writer.Text(), observation, "target", ItemIndent, m_units);
+        m_targetWriter->Append(m_withoutStation.writer.Text(), observation, m_units);
         m_withoutStation.writer.Commit();
         return;
     }
     std::string& text = m_stations.writer.Text();
     text += m_stationHasObservations ? ",\n" : "\n";
     m_stationHasObservations = true;
-    AppendRecord(text, observation, "target", ObservationIndent, m_units);
+    m_observationWriter->Append(text, observation, m_units);
     m_stations.writer.Commit();
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,7 @@ public:
     // document before this sink's first (a separator goes before each but the document's first).
     explicit CJsonSink(IByteSink& out, std::size_t filesBefore = 0,
                        const CDisplayUnits& units = {});
+    ~CJsonSink() override;
 
     void BeginFile(const std::string& path) override;
     void Point(const CRecord& point) override;
@@ -72,6 +74,11 @@ private:
     CList m_warnings;
     bool m_stationOpen = false;
     bool m_stationHasObservations = false;
+    class CRecordWriter;
+    // Points and stations, observations before the first station, observations of a station.
+    std::unique_ptr<CRecordWriter> m_itemWriter;
+    std::unique_ptr<CRecordWriter> m_targetWriter;
+    std::unique_ptr<CRecordWriter> m_observationWriter;
 };
 
 // A JSON string literal of UTF-8 text: quotation mark, backslash and control characters escaped
