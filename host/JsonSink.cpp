@@ -1,14 +1,14 @@
 #include "host/JsonSink.h"
 
-#include <nlohmann/json.hpp>
+#include "host/JsonNumber.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <vector>
-#include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace Host
 {
@@ -148,10 +148,7 @@ private:
 
     void Number(double value)
     {
-        if (std::isfinite(value))
-            m_at = nlohmann::detail::to_chars(m_at, m_at + ValueRoom, value);
-        else
-            Put(Null());
+        m_at = WriteJsonNumber(m_at, value);
     }
 
     void String(const std::string& text)
@@ -317,16 +314,8 @@ void AppendJsonString(std::string& out, const std::string& text)
 
 void AppendJsonNumber(std::string& out, double value)
 {
-    if (!std::isfinite(value))
-    {
-        out += "null";
-        return;
-    }
-    // The serializer of nlohmann-json, which wrote every document before this sink did; its
-    // digits differ from std::to_chars's in rare cases, and its whole numbers end in ".0".
-    char buffer[64];
-    char* end = nlohmann::detail::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, end);
+    char buffer[JsonNumberRoom];
+    out.append(buffer, WriteJsonNumber(buffer, value));
 }
 
 void WriteJsonDocumentStart(IByteSink& out, const CDisplayUnits& units)
