@@ -8,6 +8,7 @@
 #include "host/JsonSink.h"
 #include "host/MessageSink.h"
 #include "host/OrderedOutput.h"
+#include "host/RecordPipe.h"
 #include "host/RecordReceiver.h"
 #include "host/ReplacedFiles.h"
 #include "host/SvgPlan.h"
@@ -21,6 +22,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -278,6 +280,8 @@ struct CShared
     COrderedOutput& messages;
     // How many files, from the one being written on, may be read at once.
     std::size_t window;
+    // Whether each file's sinks run on a thread of their own.
+    bool pipeSinks;
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> notImported{0};
     std::atomic<std::uint64_t> reports{0};
@@ -295,6 +299,19 @@ void ImportOne(CShared& shared, std::size_t index, CUnitConverterFactory* factor
     std::vector<IRecordSink*> sinks{sink.get()};
     if (!summary)
         sinks.push_back(&messages);
+    // With a core to spare, the outputs are written while the plug-in reads on.
+    std::optional<CRecordPipe> pipe;
+    if (shared.pipeSinks)
+    {
+        try
+        {
+            pipe.emplace(sinks);
+            sinks = {&*pipe};
+        }
+        catch (const std::system_error&)
+        {
+        }
+    }
     CRecordReceiver receiver(factory, std::move(sinks));
     if (!summary)
         receiver.SetDisplayUnits(shared.job.units);
@@ -398,7 +415,8 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         COrderedOutput messages(console, job.files.size());
         std::size_t threads =
             std::min<std::size_t>(job.threads ? job.threads : 1, job.files.size());
-        CShared shared{library, plugin, job, console, *outputs, messages, 4 * threads};
+        CShared shared{library, plugin,  job,         console,
+                       *outputs, messages, 4 * threads, threads < DefaultThreads()};
         if (threads <= 1)
             Work(shared);
         else

@@ -32,6 +32,31 @@ struct CRecord
     std::optional<double> horizontalAngle;
     std::optional<double> reflectorHeight;
     std::optional<double> slopeDistance;
+
+    // Empties the record as a new one would be, but for the room of its texts, which the next
+    // record of an import takes over: the code and date rooms move to spareCode and spareDate.
+    void Clear(std::optional<std::string>& spareCode, std::optional<std::string>& spareDate)
+    {
+        name.clear();
+        north.reset();
+        east.reset();
+        elevation.reset();
+        pointClass.reset();
+        if (code)
+            spareCode = std::move(code);
+        code.reset();
+        if (date)
+            spareDate = std::move(date);
+        date.reset();
+        instrumentHeight.reset();
+        verticalAngleOffset.reset();
+        pressure.reset();
+        temperature.reset();
+        verticalAngle.reset();
+        horizontalAngle.reset();
+        reflectorHeight.reset();
+        slopeDistance.reset();
+    }
 };
 
 // A station and the observations made from it, in the order they arrived.

@@ -3,6 +3,8 @@
 #include "host/Output.h"
 #include "host/Utf8.h"
 
+#include <cmath>
+
 namespace Host
 {
 
@@ -248,8 +250,7 @@ void CRecordReceiver::BeginStation(const wchar_t* name)
         {
             EnsureFile();
             Complete();
-            m_station = CRecord();
-            m_station.name = ToUtf8(name);
+            Reset(m_station, name);
             ++m_setup;
             m_open = OpenKind::Station;
         });
@@ -260,12 +261,32 @@ void CRecordReceiver::BeginTarget(const wchar_t* name)
     Guard([&] { BeginRecord(name, OpenKind::Observation); });
 }
 
+// Empties the record for the next one of that name; the room of its texts is kept, as a record
+// is begun for every row of the file.
+void CRecordReceiver::Reset(CRecord& record, const wchar_t* name)
+{
+    record.Clear(m_spareCode, m_spareDate);
+    AssignUtf8(record.name, name);
+}
+
+// A text of the open record, written into the room of the one before.
+void CRecordReceiver::SetText(std::optional<std::string> CRecord::*field,
+                              std::optional<std::string>& spare, const wchar_t* text)
+{
+    CRecord* record = OpenRecord();
+    if (!record)
+        return;
+    std::optional<std::string>& value = record->*field;
+    if (!value)
+        value = spare ? std::move(spare) : std::string();
+    AssignUtf8(*value, text);
+}
+
 void CRecordReceiver::BeginRecord(const wchar_t* name, OpenKind kind)
 {
     EnsureFile();
     Complete();
-    m_record = CRecord();
-    m_record.name = ToUtf8(name);
+    Reset(m_record, name);
     m_open = kind;
 }
 
@@ -308,6 +329,10 @@ void CRecordReceiver::CheckShown(Quantity quantity, double value)
     if (!m_units)
         return;
     const bool angle = quantity == Quantity::Angle;
+    // The receiver's own units show every finite value.
+    if ((angle ? m_units->angle == AngleDisplay::Radians : m_units->length == LengthDisplay::Metres) &&
+        std::isfinite(value))
+        return;
     if (angle ? DisplayAngle(value, m_units->angle) : DisplayLength(value, m_units->length))
         return;
     Guard(
@@ -326,22 +351,12 @@ void CRecordReceiver::CheckShown(Quantity quantity, double value)
 
 void CRecordReceiver::SetCode(const wchar_t* code)
 {
-    Guard(
-        [&]
-        {
-            if (CRecord* record = OpenRecord())
-                record->code = ToUtf8(code);
-        });
+    Guard([&] { SetText(&CRecord::code, m_spareCode, code); });
 }
 
 void CRecordReceiver::SetDate(const wchar_t* date)
 {
-    Guard(
-        [&]
-        {
-            if (CRecord* record = OpenRecord())
-                record->date = ToUtf8(date);
-        });
+    Guard([&] { SetText(&CRecord::date, m_spareDate, date); });
 }
 
 } // namespace Host

@@ -113,6 +113,9 @@ private:
     // Opens a point or an observation in place of the record open before.
     void BeginRecord(const wchar_t* name, OpenKind kind);
     CRecord* OpenRecord();
+    void Reset(CRecord& record, const wchar_t* name);
+    void SetText(std::optional<std::string> CRecord::*field, std::optional<std::string>& spare,
+                 const wchar_t* text);
     void Report(const wchar_t* message, bool fileError);
     std::optional<std::int64_t> LineNumber() const;
     void CheckShown(Quantity quantity, double value);
@@ -131,6 +134,9 @@ private:
     // The open point or observation; the station opened last lives apart, as observations name it.
     CRecord m_record;
     CRecord m_station;
+    // The code and date of the record before, whose room the next one's take.
+    std::optional<std::string> m_spareCode;
+    std::optional<std::string> m_spareDate;
     std::size_t m_setup = 0;
     std::size_t m_files = 0;
     std::size_t m_filesNotImported = 0;

@@ -1,5 +1,7 @@
 #include "host/Utf8.h"
 
+#include <cstdint>
+
 namespace Host
 {
 namespace
@@ -53,11 +55,19 @@ bool IsSurrogate(char32_t c)
 
 } // namespace
 
-std::string ToUtf8(std::wstring_view text)
+void AssignUtf8(std::string& out, std::wstring_view text)
 {
-    std::string out;
+    // Names, codes and dates are ASCII nearly always: such a run is copied as it is.
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80)
+        ++ascii;
+    out.resize(ascii);
+    for (std::size_t i = 0; i < ascii; ++i)
+        out[i] = static_cast<char>(text[i]);
+    if (ascii == text.size())
+        return;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i)
+    for (std::size_t i = ascii; i < text.size(); ++i)
     {
         // Through an unsigned type of the same width, so that a 32-bit wchar_t with the high bit
         // set is not sign-extended into a small value.
@@ -76,6 +86,20 @@ std::string ToUtf8(std::wstring_view text)
             c = ReplacementCharacter;
         AppendUtf8(out, c);
     }
+}
+
+void AssignUtf8(std::string& out, const wchar_t* text)
+{
+    if (text)
+        AssignUtf8(out, std::wstring_view(text));
+    else
+        out.clear();
+}
+
+std::string ToUtf8(std::wstring_view text)
+{
+    std::string out;
+    AssignUtf8(out, text);
     return out;
 }
 

@@ -12,6 +12,9 @@ namespace Host
 // U+FFFD, so the result is always valid UTF-8.
 std::string ToUtf8(std::wstring_view text);
 std::string ToUtf8(const wchar_t* text);
+// The same into out, whose room is kept for the next text.
+void AssignUtf8(std::string& out, std::wstring_view text);
+void AssignUtf8(std::string& out, const wchar_t* text);
 
 // Malformed, overlong or truncated sequences become U+FFFD, one for each byte that cannot start
 // or continue a sequence.
