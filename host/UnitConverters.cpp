@@ -73,22 +73,23 @@ constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 
 // the power of ten are both exact, so one division rounds the value as a full conversion does.
 // False for any other text, which is left to the full conversion. Read from the plug-in's wide
 // text as it is, or from narrowed text.
-template <class Char> bool ReadPlainDecimal(const Char* first, const Char* last, double& value)
+// atEnd(p) tells whether p is past the text: its end, or its terminating null.
+template <class Char, class AtEnd> bool ReadPlainDecimal(const Char* p, AtEnd atEnd, double& value)
 {
-    const Char* p = first;
-    const bool negative = p != last && *p == '-';
+    auto digit = [&](const Char* at) { return !atEnd(at) && *at >= '0' && *at <= '9'; };
+    const bool negative = !atEnd(p) && *p == '-';
     if (negative)
         ++p;
     std::uint64_t digits = 0;
     const Char* wholeStart = p;
-    for (; p != last && *p >= '0' && *p <= '9'; ++p)
+    for (; digit(p); ++p)
         digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
     const std::size_t wholeDigits = static_cast<std::size_t>(p - wholeStart);
     std::size_t decimals = 0;
-    if (p != last && *p == '.')
+    if (!atEnd(p) && *p == '.')
     {
         const Char* decimalStart = ++p;
-        for (; p != last && *p >= '0' && *p <= '9'; ++p)
+        for (; digit(p); ++p)
             digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
         decimals = static_cast<std::size_t>(p - decimalStart);
         if (decimals == 0)
@@ -96,7 +97,7 @@ template <class Char> bool ReadPlainDecimal(const Char* first, const Char* last,
     }
     // Up to nineteen digits, the integer cannot have overflowed.
     constexpr std::uint64_t ExactLimit = std::uint64_t(1) << 53;
-    if (p != last || wholeDigits == 0 || wholeDigits + decimals > 19 || digits > ExactLimit ||
+    if (!atEnd(p) || wholeDigits == 0 || wholeDigits + decimals > 19 || digits > ExactLimit ||
         decimals >= std::size(ExactPowersOfTen))
         return false;
     const double magnitude = static_cast<double>(digits) / ExactPowersOfTen[decimals];
@@ -106,10 +107,10 @@ template <class Char> bool ReadPlainDecimal(const Char* first, const Char* last,
 
 bool ReadNumber(std::string_view text, double& value)
 {
-    if (ReadPlainDecimal(text.data(), text.data() + text.size(), value))
-        return true;
     const char* first = text.data();
     const char* last = first + text.size();
+    if (ReadPlainDecimal(first, [last](const char* p) { return p == last; }, value))
+        return true;
     double result = 0;
     auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
     if (error != std::errc() || end != last || first == last || !std::isfinite(result))
@@ -398,7 +399,7 @@ bool ReadFullDottedDms(const wchar_t* p, double& degrees)
 
 bool ReadDecimal(const wchar_t* text, double& value)
 {
-    if (text && ReadPlainDecimal(text, text + std::char_traits<wchar_t>::length(text), value))
+    if (text && ReadPlainDecimal(text, [](const wchar_t* p) { return *p == L'\0'; }, value))
         return true;
     CNarrowText narrow;
     return narrow.Assign(text) && ReadNumber(narrow.View(), value);
