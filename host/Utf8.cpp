@@ -57,13 +57,17 @@ bool IsSurrogate(char32_t c)
 
 void AssignUtf8(std::string& out, std::wstring_view text)
 {
-    // Names, codes and dates are ASCII nearly always: such a run is copied as it is.
+    // Names, codes and dates are short ASCII texts nearly always: such a text is narrowed on the
+    // stack and copied in one piece.
+    char narrow[64] = {};
     std::size_t ascii = 0;
-    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80)
+    while (ascii < text.size() && ascii < sizeof narrow &&
+           static_cast<std::uint32_t>(text[ascii]) < 0x80)
+    {
+        narrow[ascii] = static_cast<char>(text[ascii]);
         ++ascii;
-    out.resize(ascii);
-    for (std::size_t i = 0; i < ascii; ++i)
-        out[i] = static_cast<char>(text[i]);
+    }
+    out.assign(narrow, ascii);
     if (ascii == text.size())
         return;
     out.reserve(text.size());
