@@ -415,7 +415,7 @@ CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP*
         COrderedOutput messages(console, job.files.size());
         std::size_t threads =
             std::min<std::size_t>(job.threads ? job.threads : 1, job.files.size());
-        CShared shared{library, plugin,  job,         console,
+        CShared shared{library,  plugin,   job,         console,
                        *outputs, messages, 4 * threads, threads < DefaultThreads()};
         if (threads <= 1)
             Work(shared);

@@ -64,12 +64,13 @@ constexpr int ObservationIndent = 12;
 class CJsonSink::CRecordWriter
 {
 public:
-    CRecordWriter(int indent, const char* nameKey)
+    CRecordWriter(int indent, const char* nameKey) : m_inner(indent + 2)
     {
-        const std::string inner(static_cast<std::size_t>(m_inner = indent + 2), ' ');
+        const std::string inner(static_cast<std::size_t>(m_inner), ' ');
         m_open = std::string(static_cast<std::size_t>(indent), ' ') + "{\n" + inner + '"' +
                  nameKey + "\": ";
-        m_fixedRoom = m_open.size() + 2 * RecordTextRoom;
+        // The name's quotation marks; those of the other texts are in their value's room.
+        m_fixedRoom = m_open.size() + 2;
         for (std::size_t field = 0; field < FieldCount; ++field)
         {
             m_keys[field] = ",\n" + inner + '"' + FieldKeys[field] + "\": ";
@@ -131,14 +132,23 @@ private:
         VerticalAngleOffset,
         FieldCount
     };
-    static constexpr const char* FieldKeys[FieldCount] = {
-        "code",     "north",          "east",           "elevation",      "class",
-        "instrument_height", "temperature", "pressure", "horizontal_angle", "vertical_angle",
-        "slope_distance", "reflector_height", "date", "vertical_angle_offset"};
-    // The most a number, null or an angle's object of degrees, minutes and seconds takes (its
-    // degrees may have 309 digits), and the quotation marks of a text.
+    static constexpr const char* FieldKeys[FieldCount] = {"code",
+                                                          "north",
+                                                          "east",
+                                                          "elevation",
+                                                          "class",
+                                                          "instrument_height",
+                                                          "temperature",
+                                                          "pressure",
+                                                          "horizontal_angle",
+                                                          "vertical_angle",
+                                                          "slope_distance",
+                                                          "reflector_height",
+                                                          "date",
+                                                          "vertical_angle_offset"};
+    // The most a number, null, an integer, the quotation marks of a text or an angle's object of
+    // degrees, minutes and seconds takes (its degrees may have 309 digits).
     static constexpr std::size_t ValueRoom = 600;
-    static constexpr std::size_t RecordTextRoom = 2;
 
     void Put(const std::string& text)
     {
@@ -146,10 +156,7 @@ private:
         m_at += text.size();
     }
 
-    void Number(double value)
-    {
-        m_at = WriteJsonNumber(m_at, value);
-    }
+    void Number(double value) { m_at = WriteJsonNumber(m_at, value); }
 
     void String(const std::string& text)
     {
@@ -348,8 +355,7 @@ void WriteJsonDocumentEnd(IByteSink& out, bool anyFile)
 CJsonSink::CJsonSink(IByteSink& out, std::size_t filesBefore, const CDisplayUnits& units)
     : m_files(filesBefore), m_units(units), m_sink(out), m_points(out), m_stations(m_stationSpool),
       m_withoutStation(m_withoutStationSpool), m_messages(m_messageSpool),
-      m_warnings(m_warningSpool),
-      m_itemWriter(std::make_unique<CRecordWriter>(ItemIndent, "name")),
+      m_warnings(m_warningSpool), m_itemWriter(std::make_unique<CRecordWriter>(ItemIndent, "name")),
       m_targetWriter(std::make_unique<CRecordWriter>(ItemIndent, "target")),
       m_observationWriter(std::make_unique<CRecordWriter>(ObservationIndent, "target"))
 {

@@ -138,8 +138,7 @@ void CRecordPipe::Station(const CRecord& station, std::size_t setup)
     event.setup = setup;
 }
 
-void CRecordPipe::Observation(const CRecord& observation, const CRecord* station,
-                              std::size_t setup)
+void CRecordPipe::Observation(const CRecord& observation, const CRecord* station, std::size_t setup)
 {
     CEvent& event = Next(Kind::Observation);
     event.record = observation;

@@ -330,7 +330,8 @@ void CRecordReceiver::CheckShown(Quantity quantity, double value)
         return;
     const bool angle = quantity == Quantity::Angle;
     // The receiver's own units show every finite value.
-    if ((angle ? m_units->angle == AngleDisplay::Radians : m_units->length == LengthDisplay::Metres) &&
+    if ((angle ? m_units->angle == AngleDisplay::Radians
+               : m_units->length == LengthDisplay::Metres) &&
         std::isfinite(value))
         return;
     if (angle ? DisplayAngle(value, m_units->angle) : DisplayLength(value, m_units->length))

@@ -109,7 +109,8 @@ bool ReadNumber(std::string_view text, double& value)
 {
     const char* first = text.data();
     const char* last = first + text.size();
-    if (ReadPlainDecimal(first, [last](const char* p) { return p == last; }, value))
+    if (ReadPlainDecimal(
+            first, [last](const char* p) { return p == last; }, value))
         return true;
     double result = 0;
     auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
@@ -133,7 +134,6 @@ int TwoDigits(std::string_view text, std::size_t at)
 {
     return (text[at] - '0') * 10 + (text[at + 1] - '0');
 }
-
 
 typedef bool (*ConvertFunction)(const wchar_t* text, double& value);
 
@@ -399,7 +399,8 @@ bool ReadFullDottedDms(const wchar_t* p, double& degrees)
 
 bool ReadDecimal(const wchar_t* text, double& value)
 {
-    if (text && ReadPlainDecimal(text, [](const wchar_t* p) { return *p == L'\0'; }, value))
+    if (text && ReadPlainDecimal(
+                    text, [](const wchar_t* p) { return *p == L'\0'; }, value))
         return true;
     CNarrowText narrow;
     return narrow.Assign(text) && ReadNumber(narrow.View(), value);

@@ -183,10 +183,28 @@ TEST_F(ConverterTest, DecimalConvertersRefuseAnythingButAWholeNumber)
 TEST(ReadDecimalTest, ReadsEveryShapeAsTheFullConversionDoes)
 {
     std::vector<std::string> texts = {
-        "0",  "-0", "0.0", "-0.000", "1.", ".5", "9007199254740992", "9007199254740993",
-        "9007199254740991.5", "0.9007199254740993", "1234567890123456789", "12345678901234567890",
-        "0.0000000000000000000001", "0.00000000000000000000001", "00000000000000000001.5",
-        "412345.1234", "5432100.5678", "102.3456", "345.6789", "1.500", "-0.1", "0.3",
+        "0",
+        "-0",
+        "0.0",
+        "-0.000",
+        "1.",
+        ".5",
+        "9007199254740992",
+        "9007199254740993",
+        "9007199254740991.5",
+        "0.9007199254740993",
+        "1234567890123456789",
+        "12345678901234567890",
+        "0.0000000000000000000001",
+        "0.00000000000000000000001",
+        "00000000000000000001.5",
+        "412345.1234",
+        "5432100.5678",
+        "102.3456",
+        "345.6789",
+        "1.500",
+        "-0.1",
+        "0.3",
     };
     std::mt19937_64 random(20261209);
     for (int i = 0; i < 200000; ++i)
@@ -205,8 +223,7 @@ TEST(ReadDecimalTest, ReadsEveryShapeAsTheFullConversionDoes)
     for (const std::string& text : texts)
     {
         double expected = 0;
-        const auto [end, error] =
-            std::from_chars(text.data(), text.data() + text.size(), expected);
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), expected);
         const bool readable = error == std::errc() && end == text.data() + text.size();
         double value = 42;
         const std::wstring wide(text.begin(), text.end());

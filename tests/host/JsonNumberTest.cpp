@@ -74,7 +74,8 @@ std::vector<double> Numbers()
         const std::string text = std::to_string(digits) + "e-" + std::to_string(decimals);
         numbers.push_back(std::strtod(text.c_str(), nullptr));
         // Converted values: radians from degrees, feet in metres.
-        numbers.push_back(static_cast<double>(random() % 3600000) / 10000 * (3.141592653589793 / 180));
+        numbers.push_back(static_cast<double>(random() % 3600000) / 10000 *
+                          (3.141592653589793 / 180));
         numbers.push_back(static_cast<double>(random() % 1000000) / 1000 * 0.3048);
         // Any double at all.
         numbers.push_back(FromBits(random()));
@@ -97,8 +98,8 @@ TEST(JsonNumberTest, WritesEveryDoubleAsTheSerializerDoes)
 
 TEST(JsonNumberTest, WritesNullForWhatJsonCannotHold)
 {
-    for (double number : {std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(),
-                          std::numeric_limits<double>::quiet_NaN()})
+    for (double number :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN()})
         EXPECT_EQ("null", Written(number));
 }

@@ -355,7 +355,8 @@ private:
 
 TEST(RecordPipeTest, ASinksErrorComesBackToTheSenderOnceAndEndsTheStream)
 {
-    const std::size_t failAt[] = {1, Host::CRecordPipe::BatchSize, 5 * Host::CRecordPipe::BatchSize};
+    const std::size_t failAt[] = {1, Host::CRecordPipe::BatchSize,
+                                  5 * Host::CRecordPipe::BatchSize};
     for (std::size_t fail : failAt)
     {
         CFailingSink sink(fail);
