@@ -2,17 +2,21 @@
 # Throughput and peak memory of orva-import on a generated job, as ratios that hold on a busy
 # machine: each figure is set beside baselines measured in the same run on the same file.
 #
-#   bench/run-host-bench.sh [--rows N] [--points-bytes B] [--build DIR] [--work DIR]
+#   bench/run-host-bench.sh [--rows N] [--points-bytes B] [--build DIR] [--compare DIR]
+#                           [--work DIR]
 #
 #   --rows N          rows of the POINTS and SLOPE tables of the job (default 500000, ~69 MB)
 #   --points-bytes B  also measure the worst case for the point table: B bytes of POINTS rows
 #                     (default 0: skipped; 100000000 for the full figure)
 #   --build DIR       build directory with bin/orva-import, bin/liborva.so and
 #                     bench/orva_discard_import (default build/linux-release)
+#   --compare DIR     also runs the orva-import of another build (an older commit's) on the
+#                     same files, just after this one's, for a before and after of one run
 #   --work DIR        where the job and the outputs go (default: a temporary directory)
 #
-# For each file it prints one line per run: seconds, MB/s of the input, peak RSS in MB and as a
-# multiple of the file size. The runs are
+# For each file it prints one line per run: seconds, MB/s of the input, the processor time of all
+# its threads (orva-import writes a file's outputs on a second thread when a core is free), peak
+# RSS in MB and as a multiple of the file size. The runs are
 #   wc -l                 reading the file once (the floor of any importer)
 #   python3 csv           a naive CSV reader of the same file in Python
 #   discard               the plug-in into a receiver that only counts (the plug-in's share)
@@ -23,12 +27,14 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 rows=500000
 points_bytes=0
 build="$here/build/linux-release"
+compare=""
 work=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --rows) rows=$2; shift 2 ;;
     --points-bytes) points_bytes=$2; shift 2 ;;
     --build) build=$2; shift 2 ;;
+    --compare) compare=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     *) echo "run-host-bench.sh: unknown argument $1" >&2; exit 2 ;;
     esac
@@ -41,7 +47,7 @@ mkdir -p "$work"
 program="$build/bin/orva-import"
 plugin="$build/bin/liborva.so"
 discard="$build/bench/orva_discard_import"
-for tool in "$program" "$plugin" "$discard"; do
+for tool in "$program" "$plugin" "$discard" ${compare:+"$compare/bin/orva-import"}; do
     [ -e "$tool" ] || { echo "run-host-bench.sh: $tool is missing; build the preset first" >&2; exit 2; }
 done
 
@@ -49,16 +55,17 @@ done
 measure() {
     local label=$1 size=$2
     shift 2
-    if ! /usr/bin/time -f '%e %M' -o "$work/time" "$@" >"$work/stdout" 2>"$work/stderr"; then
+    if ! /usr/bin/time -f '%e %M %U %S' -o "$work/time" "$@" >"$work/stdout" 2>"$work/stderr"; then
         echo "run-host-bench.sh: $label failed:" >&2
         cat "$work/stderr" >&2
         exit 1
     fi
-    read -r seconds kilobytes <"$work/time"
-    awk -v label="$label" -v s="$seconds" -v kb="$kilobytes" -v size="$size" 'BEGIN {
+    read -r seconds kilobytes user system <"$work/time"
+    awk -v label="$label" -v s="$seconds" -v kb="$kilobytes" -v size="$size" \
+        -v cpu="$(awk -v u="$user" -v y="$system" 'BEGIN { print u + y }')" 'BEGIN {
         mb = size / 1e6; rss = kb * 1024 / 1e6;
-        printf "  %-14s %7.2f s %8.1f MB/s %8.1f MB RSS %6.2f x file\n",
-               label, s, (s > 0 ? mb / s : 0), rss, rss / mb }'
+        printf "  %-17s %7.2f s %8.1f MB/s %7.2f s cpu %8.1f MB RSS %6.2f x file\n",
+               label, s, (s > 0 ? mb / s : 0), cpu, rss, rss / mb }'
 }
 
 # The naive baseline: every row split on commas, nothing kept.
@@ -70,6 +77,20 @@ with open(sys.argv[1], newline="") as f:
 print(rows)'
 
 # The file, then the counts the import must give.
+# orva-import of one build to JSON and to CSV; the CSV must hold every point.
+import_file() {
+    local suffix=$1 importer=$2 file=$3 size=$4 points=$5
+    measure "json$suffix" "$size" sh -c 'exec "$0" "$1" >/dev/null' "$importer" "$file"
+    rm -rf "$work/csv"
+    measure "csv$suffix" "$size" "$importer" --format csv --output "$work/csv" "$file"
+    local written
+    written=$(($(wc -l <"$work/csv/points.csv") - 1))
+    if [ "$written" != "$points" ]; then
+        echo "run-host-bench.sh: points.csv has $written rows, expected $points" >&2
+        exit 1
+    fi
+}
+
 bench_file() {
     local file=$1 points=$2 observations=$3
     local size
@@ -83,14 +104,9 @@ bench_file() {
         echo "run-host-bench.sh: the job imported as '$(cat "$work/stdout")', expected '$expected'" >&2
         exit 1
     fi
-    measure "json" "$size" sh -c 'exec "$0" "$1" >/dev/null' "$program" "$file"
-    rm -rf "$work/csv"
-    measure "csv" "$size" "$program" --format csv --output "$work/csv" "$file"
-    local written
-    written=$(($(wc -l <"$work/csv/points.csv") - 1))
-    if [ "$written" != "$points" ]; then
-        echo "run-host-bench.sh: points.csv has $written rows, expected $points" >&2
-        exit 1
+    import_file "" "$program" "$file" "$size" "$points"
+    if [ -n "$compare" ]; then
+        import_file " (compared)" "$compare/bin/orva-import" "$file" "$size" "$points"
     fi
     rm -rf "$work/csv"
 }

@@ -57,17 +57,13 @@ bool IsSurrogate(char32_t c)
 
 void AssignUtf8(std::string& out, std::wstring_view text)
 {
-    // Names, codes and dates are short ASCII texts nearly always: such a text is narrowed on the
-    // stack and copied in one piece.
-    char narrow[64] = {};
+    // Names, codes and dates are ASCII nearly always: such a run is copied as it is.
     std::size_t ascii = 0;
-    while (ascii < text.size() && ascii < sizeof narrow &&
-           static_cast<std::uint32_t>(text[ascii]) < 0x80)
-    {
-        narrow[ascii] = static_cast<char>(text[ascii]);
+    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80)
         ++ascii;
-    }
-    out.assign(narrow, ascii);
+    out.resize(ascii);
+    for (std::size_t i = 0; i < ascii; ++i)
+        out[i] = static_cast<char>(text[i]);
     if (ascii == text.size())
         return;
     out.reserve(text.size());
@@ -94,10 +90,19 @@ void AssignUtf8(std::string& out, std::wstring_view text)
 
 void AssignUtf8(std::string& out, const wchar_t* text)
 {
-    if (text)
-        AssignUtf8(out, std::wstring_view(text));
+    out.clear();
+    if (!text)
+        return;
+    // The plug-in's texts are short ASCII nearly always: narrowed on the stack up to their null,
+    // in the one pass that finds it.
+    char narrow[64];
+    std::size_t size = 0;
+    for (; size < sizeof narrow && static_cast<std::uint32_t>(text[size]) - 1 < 0x7F; ++size)
+        narrow[size] = static_cast<char>(text[size]);
+    if (size < sizeof narrow && text[size] == L'\0')
+        out.append(narrow, size);
     else
-        out.clear();
+        AssignUtf8(out, std::wstring_view(text));
 }
 
 std::string ToUtf8(std::wstring_view text)

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -36,6 +38,31 @@ TEST(Utf8Test, UnpairedSurrogatesBecomeReplacementCharacters)
     {
         EXPECT_EQ("\xEF\xBF\xBD", Host::ToUtf8(Units({0x110000})));
     }
+}
+
+// Texts on either side of the short ASCII path: its length, a first other character at each
+// place, nulls and surrogates; each assigned over a longer text held before.
+TEST(Utf8Test, AssigningANullTerminatedTextGivesTheSameAsConvertingIt)
+{
+    std::vector<std::wstring> texts = {L"", L"P17", L"TREE", L"25/12/2019", L"\u0416", L"\x7F\x80"};
+    for (std::size_t length : {63, 64, 65, 200})
+        for (std::size_t other : {std::size_t(0), length / 2, length - 1, length})
+        {
+            std::wstring text(length, L'a');
+            if (other < length)
+                text[other] = L'\u0416';
+            texts.push_back(text);
+        }
+    texts.push_back(Units({'a', 0xD83D, 0xDE00, 'b'}));
+    texts.push_back(Units({'a', 0xDC00}));
+    std::string out(300, 'x');
+    for (const std::wstring& text : texts)
+    {
+        Host::AssignUtf8(out, text.c_str());
+        EXPECT_EQ(Host::ToUtf8(std::wstring_view(text)), out) << text.size();
+    }
+    Host::AssignUtf8(out, static_cast<const wchar_t*>(nullptr));
+    EXPECT_EQ("", out);
 }
 
 TEST(Utf8Test, Utf8BecomesWideText)
