@@ -1,6 +1,7 @@
 #include "plugin/ImportDriver.h"
 
 #include "parser/Parser.h"
+#include "plugin/ByteSearch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -229,9 +230,9 @@ std::size_t CFileLines::Find(std::size_t from, std::size_t end, unsigned int uni
     {
         if (from >= end)
             return end;
-        const void* found = std::memchr(m_buffer.data() + from, static_cast<int>(unit), end - from);
-        return found ? static_cast<std::size_t>(static_cast<const char*>(found) - m_buffer.data())
-                     : end;
+        const char* data = m_buffer.data();
+        return static_cast<std::size_t>(FindByte(data + from, data + end, static_cast<char>(unit)) -
+                                        data);
     }
     for (std::size_t at = from; at + 2 <= end; at += 2)
         if (IsUnit(at, unit))
