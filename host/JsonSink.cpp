@@ -49,6 +49,61 @@ void AppendDms(std::string& out, int indent, double degrees)
     out += '}';
 }
 
+// The most room a text takes as a JSON string: its quotation marks, and six bytes for a byte
+// escaped as \u00XX.
+std::size_t JsonStringRoom(const std::string& text)
+{
+    return 6 * text.size() + 2;
+}
+
+// Writes text as a JSON string literal at out, which has JsonStringRoom(text) bytes; returns the
+// end. Quotation mark, backslash and control characters are escaped as the document always
+// escaped them, everything else is written as it is.
+char* WriteJsonString(char* out, const std::string& text)
+{
+    static const char hex[] = "0123456789abcdef";
+    *out++ = '"';
+    for (char c : text)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != '"' && byte != '\\')
+        {
+            *out++ = c;
+            continue;
+        }
+        *out++ = '\\';
+        switch (byte)
+        {
+        case '"':
+        case '\\':
+            *out++ = c;
+            break;
+        case '\b':
+            *out++ = 'b';
+            break;
+        case '\f':
+            *out++ = 'f';
+            break;
+        case '\n':
+            *out++ = 'n';
+            break;
+        case '\r':
+            *out++ = 'r';
+            break;
+        case '\t':
+            *out++ = 't';
+            break;
+        default:
+            std::memcpy(out, "u00", 3);
+            out[3] = hex[byte >> 4];
+            out[4] = hex[byte & 0xF];
+            out += 5;
+        }
+    }
+    *out++ = '"';
+    return out;
+}
+
 // Layout of the document: files at 4, their keys at 6, list items at 8, a station's
 // observations at 12.
 constexpr int FileIndent = 4;
@@ -158,49 +213,7 @@ private:
 
     void Number(double value) { m_at = WriteJsonNumber(m_at, value); }
 
-    void String(const std::string& text)
-    {
-        static const char hex[] = "0123456789abcdef";
-        *m_at++ = '"';
-        for (char c : text)
-        {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte >= 0x20 && byte != '"' && byte != '\\')
-            {
-                *m_at++ = c;
-                continue;
-            }
-            *m_at++ = '\\';
-            switch (byte)
-            {
-            case '"':
-            case '\\':
-                *m_at++ = c;
-                break;
-            case '\b':
-                *m_at++ = 'b';
-                break;
-            case '\f':
-                *m_at++ = 'f';
-                break;
-            case '\n':
-                *m_at++ = 'n';
-                break;
-            case '\r':
-                *m_at++ = 'r';
-                break;
-            case '\t':
-                *m_at++ = 't';
-                break;
-            default:
-                std::memcpy(m_at, "u00", 3);
-                m_at[3] = hex[byte >> 4];
-                m_at[4] = hex[byte & 0xF];
-                m_at += 5;
-            }
-        }
-        *m_at++ = '"';
-    }
+    void String(const std::string& text) { m_at = WriteJsonString(m_at, text); }
 
     void Field(Key key, const std::optional<double>& value)
     {
@@ -277,46 +290,9 @@ private:
 
 void AppendJsonString(std::string& out, const std::string& text)
 {
-    static const char hex[] = "0123456789abcdef";
-    out += '"';
-    for (char c : text)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (byte)
-        {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\b':
-            out += "\\b";
-            break;
-        case '\f':
-            out += "\\f";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (byte < 0x20)
-            {
-                out += "\\u00";
-                out += hex[byte >> 4];
-                out += hex[byte & 0xF];
-            }
-            else
-                out += c;
-        }
-    }
-    out += '"';
+    const std::size_t start = out.size();
+    out.resize(start + JsonStringRoom(text));
+    out.resize(static_cast<std::size_t>(WriteJsonString(&out[start], text) - out.data()));
 }
 
 void AppendJsonNumber(std::string& out, double value)
