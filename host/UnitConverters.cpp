@@ -20,33 +20,27 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr double HectopascalsPerMillimetreOfMercury = 1.33322387415;
 constexpr double HectopascalsPerInchOfMercury = 25.4 * HectopascalsPerMillimetreOfMercury;
 
-// A text made of ASCII characters only, narrowed into a buffer of its own. The fields of a file
-// are short: the buffer is on the stack, and only a longer text goes to the heap.
+// A text made of ASCII characters only, narrowed for the library's full conversion. The fields
+// of a file are short: the buffer is on the stack, and only a longer text goes to the heap.
 class CNarrowText
 {
 public:
-    // False for a null text or any character beyond ASCII.
-    bool Assign(const wchar_t* text)
+    // False for any character beyond ASCII.
+    bool Assign(std::wstring_view text)
     {
-        if (!text)
-            return false;
-        std::size_t size = 0;
-        for (const wchar_t* p = text; *p; ++p, ++size)
+        char* out = m_short;
+        if (text.size() > sizeof m_short)
         {
-            if (static_cast<std::uint32_t>(*p) >= 0x80)
+            m_long.resize(text.size());
+            out = m_long.data();
+        }
+        for (std::size_t i = 0; i < text.size(); ++i)
+        {
+            if (static_cast<std::uint32_t>(text[i]) >= 0x80)
                 return false;
-            if (size < sizeof m_short)
-                m_short[size] = static_cast<char>(*p);
+            out[i] = static_cast<char>(text[i]);
         }
-        const char* data = m_short;
-        if (size > sizeof m_short)
-        {
-            m_long.resize(size);
-            for (std::size_t i = 0; i < size; ++i)
-                m_long[i] = static_cast<char>(text[i]);
-            data = m_long.data();
-        }
-        m_text = std::string_view(data, size);
+        m_text = std::string_view(out, text.size());
         return true;
     }
 
@@ -58,9 +52,9 @@ private:
     std::string_view m_text;
 };
 
-bool IsDigit(char c)
+bool IsDigit(wchar_t c)
 {
-    return c >= '0' && c <= '9';
+    return c >= L'0' && c <= L'9';
 }
 
 // The powers of ten that a double holds exactly.
@@ -71,26 +65,25 @@ constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 
 // The usual field: digits, an optional minus before them and an optional point between them.
 // When its digits make an integer of at most 2^53 and it has at most 22 decimals, the integer and
 // the power of ten are both exact, so one division rounds the value as a full conversion does.
-// False for any other text, which is left to the full conversion. Read from the plug-in's wide
-// text as it is, or from narrowed text.
-// atEnd(p) tells whether p is past the text: its end, or its terminating null.
-template <class Char, class AtEnd> bool ReadPlainDecimal(const Char* p, AtEnd atEnd, double& value)
+// False for any other text, which is left to the full conversion. atEnd(p) tells whether p is
+// past the text: its end, or its terminating null.
+template <class AtEnd> bool ReadPlainDecimal(const wchar_t* p, AtEnd atEnd, double& value)
 {
-    auto digit = [&](const Char* at) { return !atEnd(at) && *at >= '0' && *at <= '9'; };
-    const bool negative = !atEnd(p) && *p == '-';
+    auto digit = [&](const wchar_t* at) { return !atEnd(at) && IsDigit(*at); };
+    const bool negative = !atEnd(p) && *p == L'-';
     if (negative)
         ++p;
     std::uint64_t digits = 0;
-    const Char* wholeStart = p;
+    const wchar_t* wholeStart = p;
     for (; digit(p); ++p)
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - L'0');
     const std::size_t wholeDigits = static_cast<std::size_t>(p - wholeStart);
     std::size_t decimals = 0;
-    if (!atEnd(p) && *p == '.')
+    if (!atEnd(p) && *p == L'.')
     {
-        const Char* decimalStart = ++p;
+        const wchar_t* decimalStart = ++p;
         for (; digit(p); ++p)
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - L'0');
         decimals = static_cast<std::size_t>(p - decimalStart);
         if (decimals == 0)
             return false;
@@ -105,13 +98,14 @@ template <class Char, class AtEnd> bool ReadPlainDecimal(const Char* p, AtEnd at
     return true;
 }
 
-bool ReadNumber(std::string_view text, double& value)
+// The whole text as one number by the library's conversion, which reads every form it has.
+bool ReadFully(std::wstring_view text, double& value)
 {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (ReadPlainDecimal(
-            first, [last](const char* p) { return p == last; }, value))
-        return true;
+    CNarrowText narrow;
+    if (!narrow.Assign(text))
+        return false;
+    const char* first = narrow.View().data();
+    const char* last = first + narrow.View().size();
     double result = 0;
     auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
     if (error != std::errc() || end != last || first == last || !std::isfinite(result))
@@ -120,19 +114,12 @@ bool ReadNumber(std::string_view text, double& value)
     return true;
 }
 
-bool AllDigits(std::string_view text, std::size_t first, std::size_t last)
+bool ReadNumber(std::wstring_view text, double& value)
 {
-    if (first >= last)
-        return false;
-    for (std::size_t i = first; i < last; ++i)
-        if (!IsDigit(text[i]))
-            return false;
-    return true;
-}
-
-int TwoDigits(std::string_view text, std::size_t at)
-{
-    return (text[at] - '0') * 10 + (text[at + 1] - '0');
+    const wchar_t* last = text.data() + text.size();
+    return ReadPlainDecimal(
+               text.data(), [last](const wchar_t* p) { return p == last; }, value) ||
+           ReadFully(text, value);
 }
 
 typedef bool (*ConvertFunction)(const wchar_t* text, double& value);
@@ -338,60 +325,19 @@ I* Make(Quantity quantity, std::int32_t unitCode, ConvertFunction convert,
     return converter;
 }
 
-// A field of one or two digits at s[at], ending at the end of s or at a point: its value with a
-// single digit taken as the tens ("3" is 30), and the position after it. False for an empty
-// field, three digits or more, or anything but digits.
-bool PositionalField(std::string_view s, std::size_t at, int& value, std::size_t& next)
+// A field of one or two digits at p, ending at the end of the text or at a point: its value with
+// a single digit taken as the tens ("3" is 30), and p moved past it. False for an empty field,
+// three digits or more, or anything but digits.
+bool PositionalField(const wchar_t*& p, int& value)
 {
-    std::size_t end = at;
-    while (end < s.size() && IsDigit(s[end]))
-        ++end;
-    if (end == at || end - at > 2 || (end != s.size() && s[end] != '.'))
-        return false;
-    value = end - at == 2 ? TwoDigits(s, at) : (s[at] - '0') * 10;
-    next = end;
-    return true;
-}
-
-// The full form that the plug-in writes, "D.MM.SS" or "D.MM.SS.f", read straight from its text
-// with the arithmetic of the general reading below, so the two give the same value. False for
-// any other form, which is left to the general reading.
-bool ReadFullDottedDms(const wchar_t* p, double& degrees)
-{
-    auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
-    auto twoDigits = [](const wchar_t* at) { return (at[0] - L'0') * 10 + (at[1] - L'0'); };
-    const bool negative = *p == L'-';
-    if (negative)
+    const wchar_t* start = p;
+    while (IsDigit(*p))
         ++p;
-    std::uint64_t whole = 0;
-    const wchar_t* wholeStart = p;
-    for (; digit(*p); ++p)
-        whole = whole * 10 + static_cast<std::uint64_t>(*p - L'0');
-    const std::ptrdiff_t wholeDigits = p - wholeStart;
-    if (wholeDigits == 0 || wholeDigits > 15 || p[0] != L'.' || !digit(p[1]) || !digit(p[2]) ||
-        p[3] != L'.' || !digit(p[4]) || !digit(p[5]))
+    const std::ptrdiff_t digits = p - start;
+    if (digits == 0 || digits > 2 || (*p != L'\0' && *p != L'.'))
         return false;
-    const int minutes = twoDigits(p + 1);
-    const int wholeSeconds = twoDigits(p + 4);
-    if (minutes >= 60 || wholeSeconds >= 60)
-        return false;
-    double seconds = wholeSeconds;
-    p += 6;
-    if (*p == L'.')
-    {
-        std::uint64_t secondsDigits = static_cast<std::uint64_t>(wholeSeconds);
-        const wchar_t* fractionStart = ++p;
-        for (; digit(*p); ++p)
-            secondsDigits = secondsDigits * 10 + static_cast<std::uint64_t>(*p - L'0');
-        const std::ptrdiff_t decimals = p - fractionStart;
-        if (decimals == 0 || decimals > 17 || secondsDigits > (std::uint64_t(1) << 53))
-            return false;
-        seconds = static_cast<double>(secondsDigits) / ExactPowersOfTen[decimals];
-    }
-    if (*p != L'\0')
-        return false;
-    const double result = static_cast<double>(whole) + minutes / 60.0 + seconds / 3600.0;
-    degrees = negative ? -result : result;
+    value = static_cast<int>(start[0] - L'0') * 10 +
+            (digits == 2 ? static_cast<int>(start[1] - L'0') : 0);
     return true;
 }
 
@@ -399,53 +345,57 @@ bool ReadFullDottedDms(const wchar_t* p, double& degrees)
 
 bool ReadDecimal(const wchar_t* text, double& value)
 {
-    if (text && ReadPlainDecimal(
-                    text, [](const wchar_t* p) { return *p == L'\0'; }, value))
-        return true;
-    CNarrowText narrow;
-    return narrow.Assign(text) && ReadNumber(narrow.View(), value);
+    if (!text)
+        return false;
+    return ReadPlainDecimal(
+               text, [](const wchar_t* p) { return *p == L'\0'; }, value) ||
+           ReadFully(text, value);
 }
 
 bool ReadDottedDms(const wchar_t* text, double& degrees)
 {
-    if (text && ReadFullDottedDms(text, degrees))
-        return true;
-    CNarrowText narrow;
-    if (!narrow.Assign(text))
+    if (!text)
         return false;
-    const std::string_view s = narrow.View();
-    bool negative = !s.empty() && s[0] == '-';
-    std::size_t start = negative ? 1 : 0;
-    std::size_t firstDot = s.find('.', start);
-    if (firstDot == std::string_view::npos || !AllDigits(s, start, firstDot))
+    const wchar_t* p = text;
+    const bool negative = *p == L'-';
+    if (negative)
+        ++p;
+    const wchar_t* wholeStart = p;
+    while (IsDigit(*p))
+        ++p;
+    const std::wstring_view whole(wholeStart, static_cast<std::size_t>(p - wholeStart));
+    if (whole.empty() || *p != L'.')
         return false;
+    const wchar_t* minutesAt = ++p;
     int minutes = 0;
-    std::size_t minutesEnd = 0;
-    if (!PositionalField(s, firstDot + 1, minutes, minutesEnd) || minutes >= 60)
+    if (!PositionalField(p, minutes) || minutes >= 60)
         return false;
     double seconds = 0;
-    if (minutesEnd != s.size())
+    if (*p == L'.')
     {
         // A shortened minutes field ends the text: "D.M.SS" would put its digits in doubt.
-        if (minutesEnd - firstDot - 1 != 2)
+        if (p - minutesAt != 2)
             return false;
-        std::size_t secondsAt = minutesEnd + 1;
+        const wchar_t* secondsAt = ++p;
         int wholeSeconds = 0;
-        std::size_t secondsEnd = 0;
-        if (!PositionalField(s, secondsAt, wholeSeconds, secondsEnd) || wholeSeconds >= 60)
+        if (!PositionalField(p, wholeSeconds) || wholeSeconds >= 60)
             return false;
         seconds = wholeSeconds;
-        if (secondsEnd != s.size())
+        if (*p == L'.')
         {
-            if (secondsEnd - secondsAt != 2 || !AllDigits(s, secondsEnd + 1, s.size()) ||
-                !ReadNumber(s.substr(secondsAt), seconds))
+            const wchar_t* fraction = ++p;
+            while (IsDigit(*p))
+                ++p;
+            if (fraction - secondsAt != 3 || p == fraction || *p != L'\0' ||
+                !ReadNumber(std::wstring_view(secondsAt, static_cast<std::size_t>(p - secondsAt)),
+                            seconds))
                 return false;
         }
     }
-    double whole = 0;
-    if (!ReadNumber(s.substr(start, firstDot - start), whole))
+    double wholeDegrees = 0;
+    if (!ReadNumber(whole, wholeDegrees))
         return false;
-    double result = whole + minutes / 60.0 + seconds / 3600.0;
+    const double result = wholeDegrees + minutes / 60.0 + seconds / 3600.0;
     degrees = negative ? -result : result;
     return true;
 }
