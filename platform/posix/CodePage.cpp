@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/AsciiText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -143,19 +145,9 @@ public:
             const wchar_t* table = m_table;
             wchar_t* out = &text[0];
             const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-            if (m_asciiAsItself)
-            {
-                // Widened as they are, in a loop the compiler vectorises; only a line with a byte
-                // above ASCII is looked up again.
-                unsigned char any = 0;
-                for (std::size_t i = 0; i < size; ++i)
-                {
-                    out[i] = in[i];
-                    any |= in[i];
-                }
-                if (any < 0x80)
-                    return;
-            }
+            // Only a line with a byte above ASCII is looked up.
+            if (m_asciiAsItself && WidenAscii(bytes, size, out))
+                return;
             for (std::size_t i = 0; i < size; ++i)
                 out[i] = table[in[i]];
         }

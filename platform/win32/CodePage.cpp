@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/AsciiText.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -15,18 +17,9 @@ void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& tex
         return;
     if (size > static_cast<std::size_t>(INT_MAX))
         throw std::length_error("line too long to decode");
-    // Every ANSI code page reads bytes below 0x80 as ASCII: a line of them is widened here, in a
-    // loop the compiler vectorises, without the system's conversion.
+    // A line of ASCII needs no call of the system's conversion.
     text.resize(size);
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    wchar_t* out = &text[0];
-    unsigned char any = 0;
-    for (std::size_t i = 0; i < size; ++i)
-    {
-        out[i] = in[i];
-        any |= in[i];
-    }
-    if (any < 0x80)
+    if (WidenAscii(bytes, size, &text[0]))
         return;
     const int count = static_cast<int>(size);
     // No code page gives more UTF-16 units than bytes; should one, the platform says how many.
