@@ -36,25 +36,23 @@ if(DEFINED GRID)
 endif()
 
 set(output "${scratch}/plan.${MODE}")
-execute_process(
-    COMMAND ${EMULATOR} ${PROGRAM} --format ${MODE} ${files}
-    WORKING_DIRECTORY "${WORKDIR}"
-    RESULT_VARIABLE status
-    OUTPUT_FILE "${output}"
-    ERROR_VARIABLE err)
 # Under Wine a program has been seen, once in a clean CI run, to end with status 1 before writing
 # a byte to either stream; the program itself always says why it fails. Such a run is tried once
 # more, and told.
-file(SIZE "${output}" written)
-if(EMULATOR AND NOT status EQUAL 0 AND written EQUAL 0 AND err STREQUAL "")
-    message("orva-import ended with status ${status} and wrote nothing under ${EMULATOR}; once more")
+foreach(attempt 1 2)
     execute_process(
         COMMAND ${EMULATOR} ${PROGRAM} --format ${MODE} ${files}
         WORKING_DIRECTORY "${WORKDIR}"
         RESULT_VARIABLE status
         OUTPUT_FILE "${output}"
         ERROR_VARIABLE err)
-endif()
+    file(SIZE "${output}" written)
+    if(NOT EMULATOR OR status EQUAL 0 OR NOT written EQUAL 0 OR NOT err STREQUAL ""
+       OR attempt EQUAL 2)
+        break()
+    endif()
+    message("orva-import ended with status ${status} and wrote nothing under ${EMULATOR}; once more")
+endforeach()
 set(failures "")
 if(NOT status EQUAL 0)
     string(APPEND failures "orva-import exit status ${status}:\n${err}\n")
