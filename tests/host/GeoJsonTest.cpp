@@ -3,6 +3,7 @@
 // whichever file wrote them.
 #include "host/GeoJsonSink.h"
 #include "host/OrderedOutput.h"
+#include "tests/host/SinkDoubles.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -12,30 +13,11 @@
 namespace
 {
 
+using HostTest::CStringSink;
+using HostTest::Named;
+using HostTest::Point;
+
 using Host::CRecord;
-
-class CStringSink final : public Host::IByteSink
-{
-public:
-    void Write(const char* data, std::size_t size) override { text.append(data, size); }
-    std::string text;
-};
-
-CRecord Point(const std::string& name, double north, double east)
-{
-    CRecord point;
-    point.name = name;
-    point.north = north;
-    point.east = east;
-    return point;
-}
-
-CRecord Named(const std::string& name)
-{
-    CRecord record;
-    record.name = name;
-    return record;
-}
 
 std::size_t Features(const std::string& text)
 {

@@ -1,5 +1,6 @@
 #include "host/InfoSink.h"
 #include "host/UnitConverters.h"
+#include "tests/host/SinkDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,10 @@
 namespace
 {
 
+using HostTest::CStringSink;
+
 using Host::CUnitChoice;
 using Host::Quantity;
-
-class CStringSink final : public Host::IByteSink
-{
-public:
-    void Write(const char* data, std::size_t size) override { text.append(data, size); }
-    std::string text;
-};
 
 CUnitChoice Choice(Quantity quantity, std::int32_t code, std::optional<std::int64_t> line)
 {

@@ -2,6 +2,7 @@
 // the SVG sink's placing of stations and targets by name.
 #include "host/SvgPlan.h"
 #include "host/SvgSink.h"
+#include "tests/host/SinkDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,14 @@
 namespace
 {
 
+using HostTest::CStringSink;
+using HostTest::Named;
+using HostTest::Point;
+
 using Host::CLabelAnchor;
 using Host::CPlanFile;
 using Host::CRecord;
 using Host::CRoundLength;
-
-class CStringSink final : public Host::IByteSink
-{
-public:
-    void Write(const char* data, std::size_t size) override { text.append(data, size); }
-    std::string text;
-};
 
 TEST(PlanTest, ScaleBarTakesTheLongestRoundLengthThatFits)
 {
@@ -175,22 +173,6 @@ TEST(PlanTest, XmlTextEscapesMarkupAndReplacesWhatXmlCannotHold)
         Host::AppendXmlText(out, c.text);
         EXPECT_EQ("<" + c.expected, out) << c.text;
     }
-}
-
-CRecord Point(const std::string& name, double north, double east)
-{
-    CRecord point;
-    point.name = name;
-    point.north = north;
-    point.east = east;
-    return point;
-}
-
-CRecord Named(const std::string& name)
-{
-    CRecord record;
-    record.name = name;
-    return record;
 }
 
 TEST(SvgSinkTest, PlacesStationsAndTargetsOnTheFirstPointOfTheirName)

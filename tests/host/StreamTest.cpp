@@ -9,6 +9,7 @@
 #include "host/RecordPipe.h"
 #include "host/RecordReceiver.h"
 #include "host/UnitConverters.h"
+#include "tests/host/SinkDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,10 @@
 namespace
 {
 
+using HostTest::CStringSink;
+
 using Host::CFileRecords;
 using Host::CRecord;
-
-class CStringSink final : public Host::IByteSink
-{
-public:
-    void Write(const char* data, std::size_t size) override { text.append(data, size); }
-    std::string text;
-};
 
 // Fails once more than limit bytes were written, as a full disk does.
 class CFullSink final : public Host::IByteSink
