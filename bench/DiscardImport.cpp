@@ -7,9 +7,9 @@
 // Prints "points=P stations=S observations=O messages=M" on stdout.
 
 #include "bench/CountingReceiver.h"
-#include "host/PluginLibrary.h"
-#include "host/UnitConverters.h"
-#include "host/Utf8.h"
+#include "host/kit/PluginLibrary.h"
+#include "host/kit/UnitConverters.h"
+#include "host/kit/Utf8.h"
 
 #include <cstdio>
 #include <string>

@@ -17,8 +17,8 @@
 
 #include "bench/CountingReceiver.h"
 #include "bench/ProcessMemory.h"
-#include "host/PluginLibrary.h"
-#include "host/Utf8.h"
+#include "host/kit/PluginLibrary.h"
+#include "host/kit/Utf8.h"
 
 #include <boost/algorithm/string/trim.hpp>
 #include <boost/tokenizer.hpp>

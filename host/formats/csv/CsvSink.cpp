@@ -1,0 +1,320 @@
+#include "host/formats/csv/CsvSink.h"
+
+#include <charconv>
+#include <cstring>
+#include <optional>
+
+namespace Host
+{
+
+// A value and the unit to show it in.
+struct CCsvSink::CAngle
+{
+    const std::optional<double>& radians;
+    AngleDisplay unit;
+};
+
+struct CCsvSink::CLength
+{
+    const std::optional<double>& metres;
+    LengthDisplay unit;
+};
+
+namespace
+{
+
+using CAngle = CCsvSink::CAngle;
+using CLength = CCsvSink::CLength;
+
+// Empty fields are values the file did not give.
+void Append(std::string& out, const std::optional<double>& value)
+{
+    if (!value)
+        return;
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, *value);
+    out.append(buffer, result.ptr);
+}
+
+void Append(std::string& out, const std::optional<std::int32_t>& value)
+{
+    if (value)
+        out += std::to_string(*value);
+}
+
+void Append(std::string& out, const std::optional<std::string>& value)
+{
+    if (value)
+        AppendCsvField(out, *value);
+}
+
+void Append(std::string& out, std::size_t number)
+{
+    out += std::to_string(number);
+}
+
+// A value too large for the display unit stays empty, as JSON shows it null.
+void Append(std::string& out, const CAngle& angle)
+{
+    if (!angle.radians)
+        return;
+    std::optional<double> shown = DisplayAngle(*angle.radians, angle.unit);
+    if (shown && angle.unit == AngleDisplay::DegreesMinutesSeconds)
+        out += DmsText(*shown);
+    else
+        Append(out, shown);
+}
+
+void Append(std::string& out, const CLength& length)
+{
+    if (length.metres)
+        Append(out, DisplayLength(*length.metres, length.unit));
+}
+
+template <class First, class... Rest>
+void Row(std::string& out, const First& first, const Rest&... rest)
+{
+    Append(out, first);
+    ((out += ',', Append(out, rest)), ...);
+    out += "\r\n";
+}
+
+// Which tables have a column of their own for a field.
+constexpr unsigned InPoints = 1;
+constexpr unsigned InStations = 2;
+constexpr unsigned InObservations = 4;
+
+unsigned TableBit(CsvTable table)
+{
+    switch (table)
+    {
+    case CsvTable::Points:
+        return InPoints;
+    case CsvTable::Stations:
+        return InStations;
+    default:
+        return InObservations;
+    }
+}
+
+const char* TableName(CsvTable table)
+{
+    switch (table)
+    {
+    case CsvTable::Points:
+        return "points";
+    case CsvTable::Stations:
+        return "stations";
+    default:
+        return "observations";
+    }
+}
+
+// Calls visit(field name, tables with a column for it, value) for each field of the record, in
+// the order JSON gives them.
+template <class Visit> void VisitFields(const CRecord& r, Visit&& visit)
+{
+    visit("code", InPoints | InObservations, r.code);
+    visit("north", InPoints, r.north);
+    visit("east", InPoints, r.east);
+    visit("elevation", InPoints, r.elevation);
+    visit("class", InPoints, r.pointClass);
+    visit("instrument_height", InStations, r.instrumentHeight);
+    visit("temperature", InStations, r.temperature);
+    visit("pressure", InStations, r.pressure);
+    visit("horizontal_angle", InObservations, r.horizontalAngle);
+    visit("vertical_angle", InObservations, r.verticalAngle);
+    visit("slope_distance", InObservations, r.slopeDistance);
+    visit("reflector_height", InObservations, r.reflectorHeight);
+    visit("date", InObservations, r.date);
+    visit("vertical_angle_offset", InObservations, r.verticalAngleOffset);
+}
+
+bool IsAngleField(const char* field)
+{
+    return std::strstr(field, "angle") != nullptr;
+}
+
+bool IsLengthField(const char* field)
+{
+    for (const char* length :
+         {"north", "east", "elevation", "instrument_height", "slope_distance", "reflector_height"})
+        if (std::strcmp(field, length) == 0)
+            return true;
+    return false;
+}
+
+std::unique_ptr<CBufferedWriter> WriterFor(IByteSink* sink)
+{
+    return sink ? std::make_unique<CBufferedWriter>(*sink) : nullptr;
+}
+
+} // namespace
+
+void AppendCsvField(std::string& out, const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char c : text)
+    {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+void WriteCsvHeader(CsvTable table, IByteSink& out)
+{
+    const char* header = "";
+    switch (table)
+    {
+    case CsvTable::Points:
+        header = "file,name,north,east,elevation,class,code\r\n";
+        break;
+    case CsvTable::Stations:
+        header = "file,setup,name,instrument_height,temperature,pressure\r\n";
+        break;
+    case CsvTable::Observations:
+        header = "file,setup,station,target,code,horizontal_angle,vertical_angle,slope_distance,"
+                 "reflector_height,date,vertical_angle_offset\r\n";
+        break;
+    case CsvTable::ExtraValues:
+        header = "file,table,record,name,field,value\r\n";
+        break;
+    }
+    out.Write(header, std::strlen(header));
+}
+
+CCsvSink::CCsvSink(IByteSink* points, IByteSink* stations, IByteSink* observations,
+                   IByteSink* extraValues, const CDisplayUnits& units)
+    : m_units(units), m_points(WriterFor(points)), m_stations(WriterFor(stations)),
+      m_observations(WriterFor(observations)), m_extraValues(WriterFor(extraValues))
+{
+}
+
+void CCsvSink::BeginFile(const std::string& path)
+{
+    m_file.clear();
+    AppendCsvField(m_file, path);
+    m_point = 0;
+    m_observation = 0;
+}
+
+void CCsvSink::ExtraValues(const CRecord& record, CsvTable table, std::size_t number)
+{
+    if (!m_extraValues)
+        return;
+    const unsigned bit = TableBit(table);
+    VisitFields(record,
+                [&](const char* field, unsigned tables, const auto& value)
+                {
+                    if ((tables & bit) || !value)
+                        return;
+                    std::string& out = m_extraValues->Text();
+                    out += m_file;
+                    out += ',';
+                    out += TableName(table);
+                    out += ',';
+                    Append(out, number);
+                    out += ',';
+                    AppendCsvField(out, record.name);
+                    out += ',';
+                    out += field;
+                    out += ',';
+                    // In the display units, as the value would be in its own table.
+                    using Value = std::decay_t<decltype(value)>;
+                    if constexpr (std::is_same_v<Value, std::optional<double>>)
+                    {
+                        if (IsAngleField(field))
+                            Row(out, Angle(value));
+                        else if (IsLengthField(field))
+                            Row(out, Length(value));
+                        else
+                            Row(out, value);
+                    }
+                    else
+                        Row(out, value);
+                });
+    m_extraValues->Commit();
+}
+
+void CCsvSink::Point(const CRecord& point)
+{
+    ExtraValues(point, CsvTable::Points, ++m_point);
+    if (!m_points)
+        return;
+    std::string& out = m_points->Text();
+    out += m_file;
+    out += ',';
+    AppendCsvField(out, point.name);
+    out += ',';
+    Row(out, Length(point.north), Length(point.east), Length(point.elevation), point.pointClass,
+        point.code);
+    m_points->Commit();
+}
+
+void CCsvSink::Station(const CRecord& station, std::size_t setup)
+{
+    ExtraValues(station, CsvTable::Stations, setup);
+    if (!m_stations)
+        return;
+    std::string& out = m_stations->Text();
+    out += m_file;
+    out += ',';
+    Append(out, setup);
+    out += ',';
+    AppendCsvField(out, station.name);
+    out += ',';
+    Row(out, Length(station.instrumentHeight), station.temperature, station.pressure);
+    m_stations->Commit();
+}
+
+void CCsvSink::Observation(const CRecord& observation, const CRecord* station, std::size_t setup)
+{
+    ExtraValues(observation, CsvTable::Observations, ++m_observation);
+    if (!m_observations)
+        return;
+    std::string& out = m_observations->Text();
+    out += m_file;
+    out += ',';
+    if (station)
+    {
+        Append(out, setup);
+        out += ',';
+        AppendCsvField(out, station->name);
+    }
+    else
+        out += ',';
+    out += ',';
+    AppendCsvField(out, observation.name);
+    out += ',';
+    Row(out, observation.code, Angle(observation.horizontalAngle), Angle(observation.verticalAngle),
+        Length(observation.slopeDistance), Length(observation.reflectorHeight), observation.date,
+        Angle(observation.verticalAngleOffset));
+    m_observations->Commit();
+}
+
+CAngle CCsvSink::Angle(const std::optional<double>& radians) const
+{
+    return {radians, m_units.angle};
+}
+
+CLength CCsvSink::Length(const std::optional<double>& metres) const
+{
+    return {metres, m_units.length};
+}
+
+void CCsvSink::Flush()
+{
+    for (CBufferedWriter* writer :
+         {m_points.get(), m_stations.get(), m_observations.get(), m_extraValues.get()})
+        if (writer)
+            writer->Flush();
+}
+
+} // namespace Host

@@ -1,0 +1,331 @@
+#include "host/formats/summary/InfoSink.h"
+
+#include "host/formats/json/JsonSink.h"
+#include "host/kit/UnitConverters.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+namespace Host
+{
+namespace
+{
+
+using Json = nlohmann::ordered_json;
+
+constexpr Quantity Quantities[] = {Quantity::Angle, Quantity::Length, Quantity::Temperature,
+                                   Quantity::Pressure};
+
+const char* PluralName(Quantity quantity)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        break;
+    case Quantity::Length:
+        return "lengths";
+    case Quantity::Temperature:
+        return "temperatures";
+    case Quantity::Pressure:
+        return "pressures";
+    }
+    return "angles";
+}
+
+const char* KeyName(Quantity quantity)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        break;
+    case Quantity::Length:
+        return "length";
+    case Quantity::Temperature:
+        return "temperature";
+    case Quantity::Pressure:
+        return "pressure";
+    }
+    return "angle";
+}
+
+bool IsPacked(const CUnitChoice& choice)
+{
+    return choice.quantity == Quantity::Angle && choice.unitCode == AngleUnit::DottedDms;
+}
+
+const char* DateOrderName(DateOrder order)
+{
+    switch (order)
+    {
+    case DateOrder::DayMonthYear:
+        break;
+    case DateOrder::MonthDayYear:
+        return "month-day-year";
+    case DateOrder::YearMonthDay:
+        return "year-month-day";
+    }
+    return "day-month-year";
+}
+
+// A separator or terminator: printable ASCII as itself in quotation marks, anything else by
+// its code.
+std::string CharacterText(std::uint16_t code)
+{
+    if (code >= 0x20 && code < 0x7F)
+        return std::string("\"") + static_cast<char>(code) + '"';
+    return "code " + std::to_string(code);
+}
+
+Json CharacterJson(std::uint16_t code)
+{
+    Json character = code < 0x80 ? Json(std::string(1, static_cast<char>(code))) : Json(nullptr);
+    return Json{{"character", character}, {"code", code}};
+}
+
+Json LineJson(const std::optional<std::int64_t>& line)
+{
+    return line ? Json(*line) : Json(nullptr);
+}
+
+// The unit choices that tell something: the default only when no unit line replaced it, and a
+// unit line only when it changed the unit in force before it.
+std::vector<CUnitChoice> Changes(const std::vector<CUnitChoice>& choices)
+{
+    std::vector<CUnitChoice> changes;
+    for (const CUnitChoice& choice : choices)
+    {
+        if (!changes.empty() && !changes.back().line && choice.line)
+            changes.pop_back();
+        if (changes.empty() || changes.back().unitCode != choice.unitCode)
+            changes.push_back(choice);
+    }
+    return changes;
+}
+
+struct CNote
+{
+    std::optional<std::int64_t> line;
+    std::string text;
+};
+
+// The warnings of the stream and those of the HEADER reader, by line.
+std::vector<CNote> AllWarnings(const std::vector<CWarning>& warnings, const CHeaderSettings& header)
+{
+    std::vector<CNote> notes;
+    for (const CWarning& warning : warnings)
+        notes.push_back({warning.line, warning.text});
+    for (const CHeaderNote& note : header.notUnderstood)
+        notes.push_back({static_cast<std::int64_t>(note.line), note.text});
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const CNote& a, const CNote& b)
+                     { return a.line.value_or(0) < b.line.value_or(0); });
+    return notes;
+}
+
+// "  angles: grads (default); degrees, from line 40", nothing when no converter was made.
+void AppendUnitsText(std::string& text, Quantity quantity, const std::vector<CUnitChoice>& choices)
+{
+    const std::vector<CUnitChoice> changes = Changes(choices);
+    if (changes.empty())
+        return;
+    text += "  ";
+    text += PluralName(quantity);
+    text += ':';
+    for (std::size_t i = 0; i < changes.size(); ++i)
+    {
+        const CUnitChoice& choice = changes[i];
+        text += i ? "; " : " ";
+        text += UnitCodeName(quantity, choice.unitCode);
+        if (IsPacked(choice))
+            text += " (packed)";
+        text += choice.line ? ", from line " + std::to_string(*choice.line) : " (default)";
+    }
+    text += '\n';
+}
+
+// A titled list of messages or warnings, one a line, nothing when there is none.
+template <class Entry>
+void AppendListText(std::string& text, const char* title, const std::vector<Entry>& entries)
+{
+    if (entries.empty())
+        return;
+    text += "  ";
+    text += title;
+    text += ":\n";
+    for (const Entry& entry : entries)
+        text += "    " + (entry.line ? "line " + std::to_string(*entry.line) + ": " : "") +
+                entry.text + '\n';
+}
+
+std::string JsonText(const Json& value, int indent)
+{
+    std::string text = value.dump(2, ' ', false, Json::error_handler_t::replace);
+    std::string shifted(static_cast<std::size_t>(indent), ' ');
+    for (char c : text)
+    {
+        shifted += c;
+        if (c == '\n')
+            shifted.append(static_cast<std::size_t>(indent), ' ');
+    }
+    return shifted;
+}
+
+} // namespace
+
+const char* UnitCodeName(Quantity quantity, std::int32_t unitCode)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        return unitCode == AngleUnit::Radians     ? "radians"
+               : unitCode == AngleUnit::DottedDms ? "degrees, minutes and seconds"
+               : unitCode == AngleUnit::Degrees   ? "degrees"
+               : unitCode == AngleUnit::Grads     ? "grads"
+                                                  : "unknown";
+    case Quantity::Length:
+        return unitCode == LinearUnit::Metre               ? "metres"
+               : unitCode == LinearUnit::InternationalFoot ? "international feet"
+               : unitCode == LinearUnit::UsSurveyFoot      ? "US survey feet"
+                                                           : "unknown";
+    case Quantity::Temperature:
+        return unitCode == TemperatureUnit::Celsius      ? "degrees Celsius"
+               : unitCode == TemperatureUnit::Fahrenheit ? "degrees Fahrenheit"
+                                                         : "unknown";
+    case Quantity::Pressure:
+        return unitCode == PressureUnit::MillimetreOfMercury ? "millimetres of mercury"
+               : unitCode == PressureUnit::Hectopascal       ? "hectopascals"
+               : unitCode == PressureUnit::InchOfMercury     ? "inches of mercury"
+                                                             : "unknown";
+    }
+    return "unknown";
+}
+
+void WriteInfoDocumentStart(IByteSink& out)
+{
+    static const char start[] = "{\n  \"files\": [";
+    out.Write(start, sizeof start - 1);
+}
+
+void WriteInfoDocumentEnd(IByteSink& out, bool anyFile)
+{
+    WriteJsonDocumentEnd(out, anyFile);
+}
+
+CInfoSink::CInfoSink(IByteSink& out, InfoLayout layout, std::size_t filesBefore,
+                     std::atomic<std::uint64_t>* notes)
+    : m_out(out), m_layout(layout), m_files(filesBefore), m_notes(notes)
+{
+}
+
+void CInfoSink::BeginFile(const std::string& path)
+{
+    m_path = path;
+    for (auto& choices : m_units)
+        choices.clear();
+    m_points = m_stations = m_observations = 0;
+    m_messages.clear();
+    m_warnings.clear();
+}
+
+void CInfoSink::UnitChosen(const CUnitChoice& choice)
+{
+    m_units[static_cast<std::size_t>(choice.quantity)].push_back(choice);
+}
+
+void CInfoSink::EndFile(bool imported)
+{
+    CHeaderSettings header;
+    if (imported)
+        header = ReadHeaderSettings(m_path);
+    if (m_notes)
+        *m_notes += header.notUnderstood.size();
+    if (m_layout == InfoLayout::Json)
+        WriteJson(header, imported);
+    else
+        WriteText(header, imported);
+    ++m_files;
+}
+
+void CInfoSink::WriteText(const CHeaderSettings& header, bool imported)
+{
+    std::string text = m_files ? "\n" : "";
+    text += m_path + (imported ? "\n" : ": not imported\n");
+    for (Quantity quantity : Quantities)
+        AppendUnitsText(text, quantity, m_units[static_cast<std::size_t>(quantity)]);
+    if (header.opened)
+        text += "  separator: " + CharacterText(header.separator) +
+                ", terminator: " + CharacterText(header.terminator) +
+                ", dates: " + DateOrderName(header.dateOrder) + '\n';
+    const std::vector<CNote> warnings = AllWarnings(m_warnings, header);
+    text += "  points: " + std::to_string(m_points) + ", stations: " + std::to_string(m_stations) +
+            ", observations: " + std::to_string(m_observations) +
+            ", messages: " + std::to_string(m_messages.size()) +
+            ", warnings: " + std::to_string(warnings.size()) + '\n';
+    if (!header.sections.empty())
+    {
+        text += "  sections:";
+        for (std::size_t i = 0; i < header.sections.size(); ++i)
+            text += (i ? ", " : " ") + header.sections[i];
+        text += '\n';
+    }
+    AppendListText(text, "messages", m_messages);
+    AppendListText(text, "warnings", warnings);
+    m_out.Write(text.data(), text.size());
+}
+
+void CInfoSink::WriteJson(const CHeaderSettings& header, bool imported)
+{
+    Json file = Json::object();
+    file["path"] = m_path;
+    file["imported"] = imported;
+    Json units = Json::object();
+    for (Quantity quantity : Quantities)
+    {
+        Json choices = Json::array();
+        for (const CUnitChoice& choice : Changes(m_units[static_cast<std::size_t>(quantity)]))
+        {
+            Json entry = {{"line", LineJson(choice.line)},
+                          {"code", choice.unitCode},
+                          {"unit", UnitCodeName(quantity, choice.unitCode)}};
+            if (quantity == Quantity::Angle)
+                entry["packed"] = IsPacked(choice);
+            choices.push_back(std::move(entry));
+        }
+        units[KeyName(quantity)] = std::move(choices);
+    }
+    file["units"] = std::move(units);
+    if (header.opened)
+    {
+        file["separator"] = CharacterJson(header.separator);
+        file["terminator"] = CharacterJson(header.terminator);
+        file["date_order"] = DateOrderCode(header.dateOrder);
+    }
+    else
+    {
+        file["separator"] = nullptr;
+        file["terminator"] = nullptr;
+        file["date_order"] = nullptr;
+    }
+    std::vector<CNote> warnings = AllWarnings(m_warnings, header);
+    file["counts"] = {{"points", m_points},
+                      {"stations", m_stations},
+                      {"observations", m_observations},
+                      {"messages", m_messages.size()},
+                      {"warnings", warnings.size()}};
+    file["sections"] = header.sections;
+    auto list = [](const auto& entries)
+    {
+        Json items = Json::array();
+        for (const auto& entry : entries)
+            items.push_back({{"line", LineJson(entry.line)}, {"text", entry.text}});
+        return items;
+    };
+    file["messages"] = list(m_messages);
+    file["warnings"] = list(warnings);
+    std::string text = m_files ? ",\n" : "\n";
+    text += JsonText(file, 4);
+    m_out.Write(text.data(), text.size());
+}
+
+} // namespace Host

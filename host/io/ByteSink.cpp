@@ -1,0 +1,183 @@
+#include "host/io/ByteSink.h"
+
+#include "host/kit/Utf8.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <cstdlib>
+#include <unistd.h>
+#endif
+
+namespace Host
+{
+namespace
+{
+
+std::string ErrorText(int error)
+{
+    return error ? std::strerror(error) : "unknown error";
+}
+
+// A temporary file open for reading and writing that nobody else can open and that the system
+// removes however the process ends: unlinked at once on POSIX, deleted on close on Windows.
+std::FILE* OpenTemporaryFile()
+{
+    std::error_code ignored;
+    std::filesystem::path directory = std::filesystem::temp_directory_path(ignored);
+#if defined(_WIN32)
+    wchar_t name[MAX_PATH];
+    if (directory.empty() || GetTempFileNameW(directory.c_str(), L"orv", 0, name) == 0)
+        throw COutputError("cannot create a temporary file in " + directory.u8string());
+    HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+    {
+        DeleteFileW(name);
+        throw COutputError("cannot create a temporary file in " + directory.u8string());
+    }
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+    if (descriptor == -1)
+    {
+        CloseHandle(handle);
+        throw COutputError("cannot open a temporary file");
+    }
+    std::FILE* file = _fdopen(descriptor, "w+b");
+    if (!file)
+        _close(descriptor);
+#else
+    if (directory.empty())
+        directory = "/tmp";
+    std::string name = (directory / "orva-import-XXXXXX").string();
+    int descriptor = mkstemp(name.data());
+    if (descriptor == -1)
+        throw COutputError("cannot create a temporary file in " + directory.string() + ": " +
+                           ErrorText(errno));
+    unlink(name.c_str());
+    std::FILE* file = fdopen(descriptor, "w+b");
+    if (!file)
+        close(descriptor);
+#endif
+    if (!file)
+        throw COutputError("cannot open a temporary file");
+    return file;
+}
+
+} // namespace
+
+std::unique_ptr<CStreamSink> CStreamSink::Create(const std::string& path)
+{
+#if defined(_WIN32)
+    std::FILE* stream = _wfopen(FromUtf8(path).c_str(), L"wb");
+#else
+    std::FILE* stream = std::fopen(path.c_str(), "wb");
+#endif
+    if (!stream)
+        throw COutputError("cannot write " + path + ": " + ErrorText(errno));
+    return std::unique_ptr<CStreamSink>(new CStreamSink(stream, path, true));
+}
+
+std::unique_ptr<CStreamSink> CStreamSink::Own(std::FILE* stream, std::string name)
+{
+    return std::unique_ptr<CStreamSink>(new CStreamSink(stream, std::move(name), true));
+}
+
+CStreamSink::~CStreamSink()
+{
+    if (m_owned && m_stream)
+        std::fclose(m_stream);
+}
+
+void CStreamSink::Fail(int error) const
+{
+    throw COutputError("cannot write " + m_name + ": " + ErrorText(error));
+}
+
+void CStreamSink::Write(const char* data, std::size_t size)
+{
+    errno = 0;
+    if (size && std::fwrite(data, 1, size, m_stream) != size)
+        Fail(errno);
+}
+
+void CStreamSink::Close()
+{
+    errno = 0;
+    bool failed = std::fflush(m_stream) != 0 || std::ferror(m_stream);
+    int error = errno;
+    if (m_owned)
+    {
+        failed = std::fclose(m_stream) != 0 || failed;
+        if (!error)
+            error = errno;
+        m_stream = nullptr;
+    }
+    if (failed)
+        Fail(error);
+}
+
+CSpool::~CSpool()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+void CSpool::Write(const char* data, std::size_t size)
+{
+    if (!m_file && m_memory.size() + size <= m_memoryLimit)
+    {
+        m_memory.append(data, size);
+        return;
+    }
+    if (!m_file)
+    {
+        m_file = OpenTemporaryFile();
+        Write(m_memory.data(), m_memory.size());
+        m_memory = std::string();
+    }
+    errno = 0;
+    if (size && std::fwrite(data, 1, size, m_file) != size)
+        throw COutputError("cannot write a temporary file: " + ErrorText(errno));
+}
+
+void CSpool::MoveTo(IByteSink& out)
+{
+    if (!m_file)
+    {
+        out.Write(m_memory.data(), m_memory.size());
+        m_memory.clear();
+        return;
+    }
+    std::FILE* file = m_file;
+    m_file = nullptr;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
+    if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0)
+        throw COutputError("cannot read back a temporary file: " + ErrorText(errno));
+    std::unique_ptr<char[]> chunk(new char[CBufferedWriter::FlushSize]);
+    while (std::size_t got = std::fread(chunk.get(), 1, CBufferedWriter::FlushSize, file))
+        out.Write(chunk.get(), got);
+    if (std::ferror(file))
+        throw COutputError("cannot read back a temporary file: " + ErrorText(errno));
+}
+
+void CBufferedWriter::Flush()
+{
+    if (m_buffer.empty())
+        return;
+    m_out->Write(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+}
+
+void CBufferedWriter::Redirect(IByteSink& out)
+{
+    Flush();
+    m_out = &out;
+}
+
+} // namespace Host

@@ -1,0 +1,106 @@
+// Where the outputs' bytes go: a file or stream, a spool that holds them for later, or a slot of an
+// ordered output. A write takes all of its bytes or throws COutputError; no sink reports a short
+// write as success.
+#pragma once
+
+#include "host/kit/OutputError.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace Host
+{
+
+class IByteSink
+{
+public:
+    virtual void Write(const char* data, std::size_t size) = 0;
+
+protected:
+    ~IByteSink() = default;
+};
+
+// Writes to a C stream. Owned streams are closed by Close or the destructor; a borrowed one
+// (stdout) is only flushed.
+class CStreamSink final : public IByteSink
+{
+public:
+    // Opens path (UTF-8) for writing, truncating it; throws COutputError when it cannot.
+    static std::unique_ptr<CStreamSink> Create(const std::string& path);
+    // Takes over stream, which it closes; name is what messages call it.
+    static std::unique_ptr<CStreamSink> Own(std::FILE* stream, std::string name);
+    // Borrows stream; name is what messages call it ("the output").
+    CStreamSink(std::FILE* stream, std::string name) : m_stream(stream), m_name(std::move(name)) {}
+    ~CStreamSink();
+
+    CStreamSink(const CStreamSink&) = delete;
+    CStreamSink& operator=(const CStreamSink&) = delete;
+
+    void Write(const char* data, std::size_t size) override;
+    // Flushes, and closes an owned stream; throws COutputError when the bytes did not all arrive.
+    void Close();
+
+private:
+    CStreamSink(std::FILE* stream, std::string name, bool owned)
+        : m_stream(stream), m_name(std::move(name)), m_owned(owned)
+    {
+    }
+    [[noreturn]] void Fail(int error) const;
+
+    std::FILE* m_stream;
+    std::string m_name;
+    bool m_owned = false;
+};
+
+// Bytes held for later: in memory up to a limit, beyond it in a temporary file that is deleted
+// when the spool is cleared or destroyed (or the process ends, however it ends).
+class CSpool final : public IByteSink
+{
+public:
+    static constexpr std::size_t DefaultMemoryLimit = 256 * 1024;
+
+    explicit CSpool(std::size_t memoryLimit = DefaultMemoryLimit) : m_memoryLimit(memoryLimit) {}
+    ~CSpool();
+
+    CSpool(const CSpool&) = delete;
+    CSpool& operator=(const CSpool&) = delete;
+
+    void Write(const char* data, std::size_t size) override;
+    bool Empty() const { return m_memory.empty() && !m_file; }
+    // Writes everything held to out, in the order it was written, then holds nothing.
+    void MoveTo(IByteSink& out);
+
+private:
+    std::size_t m_memoryLimit;
+    std::string m_memory;
+    std::FILE* m_file = nullptr;
+};
+
+// Text gathered in memory and passed on to a sink in large writes.
+class CBufferedWriter
+{
+public:
+    static constexpr std::size_t FlushSize = 64 * 1024;
+
+    explicit CBufferedWriter(IByteSink& out) : m_out(&out) { m_buffer.reserve(FlushSize + 4096); }
+
+    std::string& Text() { return m_buffer; }
+    // Passes the text on once enough of it has gathered.
+    void Commit()
+    {
+        if (m_buffer.size() >= FlushSize)
+            Flush();
+    }
+    void Flush();
+    // Flushes, then writes to out from here on.
+    void Redirect(IByteSink& out);
+
+private:
+    IByteSink* m_out;
+    std::string m_buffer;
+};
+
+} // namespace Host

@@ -1,0 +1,375 @@
+#include "host/kit/RecordReceiver.h"
+
+#include "host/kit/OutputError.h"
+#include "host/kit/Utf8.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace Host
+{
+namespace
+{
+
+std::string FormatNumber(double value)
+{
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace
+
+CRecordReceiver::CRecordReceiver(IUnitConverterFactory* factory, std::vector<IRecordSink*> sinks)
+    : m_factory(factory), m_sinks(std::move(sinks))
+{
+}
+
+template <class F> void CRecordReceiver::Guard(F&& action) noexcept
+{
+    if (m_failed)
+        return;
+    try
+    {
+        action();
+    }
+    catch (const COutputError& error)
+    {
+        m_failed = true;
+        if (m_onOutputError)
+        {
+            try
+            {
+                m_onOutputError(error);
+            }
+            catch (...)
+            {
+            }
+        }
+    }
+    catch (...)
+    {
+        m_failed = true;
+    }
+}
+
+void CRecordReceiver::Complete()
+{
+    switch (m_open)
+    {
+    case OpenKind::Point:
+        for (IRecordSink* sink : m_sinks)
+            sink->Point(m_record);
+        break;
+    case OpenKind::Station:
+        for (IRecordSink* sink : m_sinks)
+            sink->Station(m_station, m_setup);
+        break;
+    case OpenKind::Observation:
+        for (IRecordSink* sink : m_sinks)
+            sink->Observation(m_record, m_setup ? &m_station : nullptr, m_setup);
+        break;
+    case OpenKind::None:
+        break;
+    }
+    m_open = OpenKind::None;
+}
+
+void CRecordReceiver::StartFile(std::string path)
+{
+    Finish();
+    if (m_failed)
+        return;
+    m_inFile = true;
+    m_fileError = false;
+    m_path = m_shownPath.empty() ? std::move(path) : m_shownPath;
+    m_currentLine = -1;
+    m_setup = 0;
+    ++m_files;
+    for (IRecordSink* sink : m_sinks)
+        sink->BeginFile(m_path);
+}
+
+// A plug-in begins every file before anything else; calls before that are kept under a file
+// without a path rather than lost.
+void CRecordReceiver::EnsureFile()
+{
+    if (!m_inFile)
+        StartFile(std::string());
+}
+
+void CRecordReceiver::Finish()
+{
+    Guard(
+        [&]
+        {
+            if (!m_inFile)
+                return;
+            Complete();
+            m_inFile = false;
+            if (m_fileError)
+                ++m_filesNotImported;
+            for (IRecordSink* sink : m_sinks)
+                sink->EndFile(!m_fileError);
+        });
+}
+
+CRecord* CRecordReceiver::OpenRecord()
+{
+    switch (m_open)
+    {
+    case OpenKind::Point:
+    case OpenKind::Observation:
+        return &m_record;
+    case OpenKind::Station:
+        return &m_station;
+    case OpenKind::None:
+        break;
+    }
+    return nullptr;
+}
+
+IUnitConverterFactory* CRecordReceiver::GetConverterFactory()
+{
+    if (m_factory)
+        m_factory->AddRef();
+    return m_factory;
+}
+
+void CRecordReceiver::BeginFile(const wchar_t* path)
+{
+    Guard([&] { StartFile(ToUtf8(path)); });
+}
+
+void CRecordReceiver::SetCurrentLine(std::int32_t index)
+{
+    m_currentLine = index;
+}
+
+std::optional<std::int64_t> CRecordReceiver::LineNumber() const
+{
+    if (m_currentLine < 0)
+        return std::nullopt;
+    return m_currentLine + 1;
+}
+
+void CRecordReceiver::Report(const wchar_t* message, bool fileError)
+{
+    Guard(
+        [&]
+        {
+            EnsureFile();
+            CMessage entry;
+            if (!fileError)
+                entry.line = LineNumber();
+            entry.text = ToUtf8(message);
+            entry.fileError = fileError;
+            if (fileError && m_fileErrorCause)
+                entry.cause = m_fileErrorCause();
+            m_fileError = m_fileError || fileError;
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Message(entry);
+        });
+}
+
+void CRecordReceiver::ConverterMade(Quantity quantity, std::int32_t unitCode)
+{
+    Guard(
+        [&]
+        {
+            EnsureFile();
+            CUnitChoice choice;
+            choice.quantity = quantity;
+            choice.unitCode = unitCode;
+            choice.line = LineNumber();
+            for (IRecordSink* sink : m_sinks)
+                sink->UnitChosen(choice);
+        });
+}
+
+namespace
+{
+
+const char* WhatIsNot(Quantity quantity)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        return "\" is not an angle";
+    case Quantity::Length:
+        return "\" is not a length";
+    case Quantity::Temperature:
+        return "\" is not a temperature";
+    case Quantity::Pressure:
+        return "\" is not a pressure";
+    }
+    return "\" is not a value";
+}
+
+} // namespace
+
+void CRecordReceiver::ValueRefused(Quantity quantity, std::int32_t unitCode, const wchar_t* text)
+{
+    Guard(
+        [&]
+        {
+            // An empty field is a value the file does not give, not one that is wrong.
+            if (!text || !*text)
+                return;
+            EnsureFile();
+            CWarning warning;
+            warning.line = LineNumber();
+            // The plug-in rewrote the packed notation; the surveyor knows the text as written.
+            const bool packed = quantity == Quantity::Angle && unitCode == AngleUnit::DottedDms;
+            warning.text = '"' + ToUtf8(packed ? PackedDmsText(text).c_str() : text);
+            warning.text += WhatIsNot(quantity);
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Warning(warning);
+        });
+}
+
+void CRecordReceiver::ReportLineError(const wchar_t* message)
+{
+    Report(message, false);
+}
+
+void CRecordReceiver::ReportFileError(const wchar_t* message)
+{
+    Report(message, true);
+}
+
+void CRecordReceiver::SetProgress(float percent)
+{
+    Guard(
+        [&]
+        {
+            if (m_onProgress && m_inFile)
+                m_onProgress(m_path, percent);
+        });
+}
+
+void CRecordReceiver::BeginPoint(const wchar_t* name)
+{
+    Guard([&] { BeginRecord(name, OpenKind::Point); });
+}
+
+void CRecordReceiver::BeginStation(const wchar_t* name)
+{
+    Guard(
+        [&]
+        {
+            EnsureFile();
+            Complete();
+            Reset(m_station, name);
+            ++m_setup;
+            m_open = OpenKind::Station;
+        });
+}
+
+void CRecordReceiver::BeginTarget(const wchar_t* name)
+{
+    Guard([&] { BeginRecord(name, OpenKind::Observation); });
+}
+
+// Empties the record for the next one of that name; the room of its texts is kept, as a record
+// is begun for every row of the file.
+void CRecordReceiver::Reset(CRecord& record, const wchar_t* name)
+{
+    record.Clear(m_spareCode, m_spareDate);
+    AssignUtf8(record.name, name);
+}
+
+// A text of the open record, written into the room of the one before.
+void CRecordReceiver::SetText(std::optional<std::string> CRecord::*field,
+                              std::optional<std::string>& spare, const wchar_t* text)
+{
+    CRecord* record = OpenRecord();
+    if (!record)
+        return;
+    std::optional<std::string>& value = record->*field;
+    if (!value)
+        value = spare ? std::move(spare) : std::string();
+    AssignUtf8(*value, text);
+}
+
+void CRecordReceiver::BeginRecord(const wchar_t* name, OpenKind kind)
+{
+    EnsureFile();
+    Complete();
+    Reset(m_record, name);
+    m_open = kind;
+}
+
+#define ORVA_HOST_SETTER(Operation, Type, field)                                                   \
+    void CRecordReceiver::Operation(Type value)                                                    \
+    {                                                                                              \
+        if (CRecord* record = OpenRecord())                                                        \
+            record->field = value;                                                                 \
+    }
+
+// An angle or a length, which the outputs show in the display units.
+#define ORVA_HOST_MEASURE(Operation, field, quantity)                                              \
+    void CRecordReceiver::Operation(double value)                                                  \
+    {                                                                                              \
+        if (CRecord* record = OpenRecord())                                                        \
+        {                                                                                          \
+            record->field = value;                                                                 \
+            CheckShown(quantity, value);                                                           \
+        }                                                                                          \
+    }
+
+ORVA_HOST_MEASURE(SetNorth, north, Quantity::Length)
+ORVA_HOST_MEASURE(SetEast, east, Quantity::Length)
+ORVA_HOST_MEASURE(SetElevation, elevation, Quantity::Length)
+ORVA_HOST_SETTER(SetPointClass, std::int32_t, pointClass)
+ORVA_HOST_MEASURE(SetInstrumentHeight, instrumentHeight, Quantity::Length)
+ORVA_HOST_MEASURE(SetVerticalAngleOffset, verticalAngleOffset, Quantity::Angle)
+ORVA_HOST_SETTER(SetPressure, double, pressure)
+ORVA_HOST_SETTER(SetTemperature, double, temperature)
+ORVA_HOST_MEASURE(SetVerticalAngle, verticalAngle, Quantity::Angle)
+ORVA_HOST_MEASURE(SetHorizontalAngle, horizontalAngle, Quantity::Angle)
+ORVA_HOST_MEASURE(SetReflectorHeight, reflectorHeight, Quantity::Length)
+ORVA_HOST_MEASURE(SetSlopeDistance, slopeDistance, Quantity::Length)
+
+#undef ORVA_HOST_MEASURE
+#undef ORVA_HOST_SETTER
+
+void CRecordReceiver::CheckShown(Quantity quantity, double value)
+{
+    if (!m_units)
+        return;
+    const bool angle = quantity == Quantity::Angle;
+    // The receiver's own units show every finite value.
+    if ((angle ? m_units->angle == AngleDisplay::Radians
+               : m_units->length == LengthDisplay::Metres) &&
+        std::isfinite(value))
+        return;
+    if (angle ? DisplayAngle(value, m_units->angle) : DisplayLength(value, m_units->length))
+        return;
+    Guard(
+        [&]
+        {
+            CWarning warning;
+            warning.line = LineNumber();
+            warning.text =
+                FormatNumber(value) + (angle ? " radians" : " metres") + " cannot be written in " +
+                (angle ? AngleUnitName(m_units->angle) : LengthUnitName(m_units->length));
+            ++m_reports;
+            for (IRecordSink* sink : m_sinks)
+                sink->Warning(warning);
+        });
+}
+
+void CRecordReceiver::SetCode(const wchar_t* code)
+{
+    Guard([&] { SetText(&CRecord::code, m_spareCode, code); });
+}
+
+void CRecordReceiver::SetDate(const wchar_t* date)
+{
+    Guard([&] { SetText(&CRecord::date, m_spareDate, date); });
+}
+
+} // namespace Host

@@ -1,0 +1,181 @@
+#include "host/kit/Utf8.h"
+
+#include <cstdint>
+
+namespace Host
+{
+namespace
+{
+
+constexpr char32_t ReplacementCharacter = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80)
+        out += static_cast<char>(c);
+    else if (c < 0x800)
+    {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    else if (c < 0x10000)
+    {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    else
+    {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendWide(std::wstring& out, char32_t c)
+{
+    if constexpr (sizeof(wchar_t) == 2)
+    {
+        if (c >= 0x10000)
+        {
+            c -= 0x10000;
+            out += static_cast<wchar_t>(0xD800 + (c >> 10));
+            out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+            return;
+        }
+    }
+    out += static_cast<wchar_t>(c);
+}
+
+bool IsSurrogate(char32_t c)
+{
+    return c >= 0xD800 && c < 0xE000;
+}
+
+} // namespace
+
+void AssignUtf8(std::string& out, std::wstring_view text)
+{
+    // Names, codes and dates are ASCII nearly always: such a run is copied as it is.
+    std::size_t ascii = 0;
+    while (ascii < text.size() && static_cast<std::uint32_t>(text[ascii]) < 0x80)
+        ++ascii;
+    out.resize(ascii);
+    for (std::size_t i = 0; i < ascii; ++i)
+        out[i] = static_cast<char>(text[i]);
+    if (ascii == text.size())
+        return;
+    out.reserve(text.size());
+    for (std::size_t i = ascii; i < text.size(); ++i)
+    {
+        // Through an unsigned type of the same width, so that a 32-bit wchar_t with the high bit
+        // set is not sign-extended into a small value.
+        using Unit = std::conditional_t<sizeof(wchar_t) == 2, char16_t, char32_t>;
+        char32_t c = static_cast<Unit>(text[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size())
+        {
+            char32_t low = static_cast<Unit>(text[i + 1]);
+            if (low >= 0xDC00 && low < 0xE000)
+            {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        if (IsSurrogate(c) || c > 0x10FFFF)
+            c = ReplacementCharacter;
+        AppendUtf8(out, c);
+    }
+}
+
+void AssignUtf8(std::string& out, const wchar_t* text)
+{
+    out.clear();
+    if (!text)
+        return;
+    // The plug-in's texts are short ASCII nearly always: narrowed on the stack up to their null,
+    // in the one pass that finds it.
+    char narrow[64];
+    std::size_t size = 0;
+    for (; size < sizeof narrow && static_cast<std::uint32_t>(text[size]) - 1 < 0x7F; ++size)
+        narrow[size] = static_cast<char>(text[size]);
+    if (size < sizeof narrow && text[size] == L'\0')
+        out.append(narrow, size);
+    else
+        AssignUtf8(out, std::wstring_view(text));
+}
+
+std::string ToUtf8(std::wstring_view text)
+{
+    std::string out;
+    AssignUtf8(out, text);
+    return out;
+}
+
+std::string ToUtf8(const wchar_t* text)
+{
+    return text ? ToUtf8(std::wstring_view(text)) : std::string();
+}
+
+std::wstring FromUtf8(std::string_view text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size())
+    {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        int extra;
+        char32_t c;
+        char32_t minimum;
+        if (lead < 0x80)
+        {
+            extra = 0;
+            c = lead;
+            minimum = 0;
+        }
+        else if (lead >= 0xC2 && lead < 0xE0)
+        {
+            extra = 1;
+            c = lead & 0x1F;
+            minimum = 0x80;
+        }
+        else if (lead >= 0xE0 && lead < 0xF0)
+        {
+            extra = 2;
+            c = lead & 0x0F;
+            minimum = 0x800;
+        }
+        else if (lead >= 0xF0 && lead < 0xF5)
+        {
+            extra = 3;
+            c = lead & 0x07;
+            minimum = 0x10000;
+        }
+        else
+        {
+            AppendWide(out, ReplacementCharacter);
+            ++i;
+            continue;
+        }
+        int taken = 0;
+        while (taken < extra && i + 1 + taken < text.size() &&
+               (static_cast<unsigned char>(text[i + 1 + taken]) & 0xC0) == 0x80)
+        {
+            c = (c << 6) | (static_cast<unsigned char>(text[i + 1 + taken]) & 0x3F);
+            ++taken;
+        }
+        if (taken < extra || c < minimum || c > 0x10FFFF || IsSurrogate(c))
+        {
+            // The lead byte is replaced; the bytes after it are read again on their own.
+            AppendWide(out, ReplacementCharacter);
+            ++i;
+            continue;
+        }
+        AppendWide(out, c);
+        i += 1 + extra;
+    }
+    return out;
+}
+
+} // namespace Host

@@ -1,0 +1,107 @@
+// The JSON document as it is streamed: its layout, its strings and its numbers.
+#include "host/formats/json/JsonSink.h"
+#include "tests/host/SinkDoubles.h"
+#include "tests/host/formats/SinkSample.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Host::CRecord;
+using HostTest::CSampleFile;
+using HostTest::CStringSink;
+using HostTest::Replay;
+using HostTest::Sample;
+
+std::string ReadGolden(const std::string& name)
+{
+    std::ifstream in(ORVA_SOURCE_DIR "/tests/host/golden/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string StreamedJson(const std::vector<CSampleFile>& files)
+{
+    CStringSink out;
+    Host::WriteJsonDocumentStart(out);
+    Host::CJsonSink sink(out);
+    Replay(files, sink);
+    Host::WriteJsonDocumentEnd(out, !files.empty());
+    return out.text;
+}
+
+TEST(JsonSinkTest, WritesTheSampleAsItsGoldenDocument)
+{
+    EXPECT_EQ(ReadGolden("sample-stream.json"), StreamedJson(Sample()));
+}
+
+TEST(JsonSinkTest, IndentsLikeTheWholeDocumentAndClosesEachFileWithItsMessages)
+{
+    const std::string streamed = StreamedJson(Sample());
+    // Re-indenting the parsed document with the same layout must give the same bytes, so the
+    // stream is laid out exactly as nlohmann-json lays out a document.
+    EXPECT_EQ(nlohmann::ordered_json::parse(streamed).dump(2) + "\n", streamed);
+    const auto document = nlohmann::ordered_json::parse(streamed);
+    std::vector<std::string> keys;
+    for (const auto& item : document["files"][0].items())
+        keys.push_back(item.key());
+    const std::vector<std::string> expected = {
+        "path",     "points",   "stations", "observations_without_station",
+        "imported", "messages", "warnings"};
+    EXPECT_EQ(expected, keys);
+    EXPECT_EQ(0u, streamed.find("{\n  \"units\": {"));
+    EXPECT_NE(std::string::npos, StreamedJson({}).find("\"files\": []\n}\n"));
+}
+
+TEST(JsonSinkTest, StringsAndNumbersAreWrittenAsTheDocumentWroteThem)
+{
+    const struct
+    {
+        std::string text;
+        const char* literal;
+    } strings[] = {
+        {"", "\"\""},
+        {"plain", "\"plain\""},
+        {"q\"b\\s/", "\"q\\\"b\\\\s/\""},
+        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},
+        {std::string("\x00\x1f\x7f", 3), "\"\\u0000\\u001f\x7f\""},
+        {"Пункт", "\"Пункт\""},
+    };
+    for (const auto& c : strings)
+    {
+        std::string out;
+        Host::AppendJsonString(out, c.text);
+        EXPECT_EQ(c.literal, out);
+        EXPECT_EQ(nlohmann::json(c.text).dump(), out);
+    }
+    const double numbers[] = {0.0,
+                              -0.0,
+                              1.0,
+                              100.0,
+                              0.1,
+                              -3.25,
+                              1e-7,
+                              1e21,
+                              123456789012345680.0,
+                              1.5707963267949,
+                              5e-324,
+                              1.7976931348623157e308};
+    for (double number : numbers)
+    {
+        std::string out;
+        Host::AppendJsonNumber(out, number);
+        EXPECT_EQ(nlohmann::json(number).dump(), out) << number;
+    }
+    std::string out;
+    Host::AppendJsonNumber(out, std::numeric_limits<double>::infinity());
+    EXPECT_EQ("null", out);
+}
+
+} // namespace

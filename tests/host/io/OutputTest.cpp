@@ -1,0 +1,112 @@
+// Spools and the ordered output that keeps many writers in file order.
+#include "host/io/ByteSink.h"
+#include "host/io/OrderedOutput.h"
+#include "tests/host/SinkDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+using HostTest::CStringSink;
+
+TEST(SpoolTest, GivesBackWhatItHeldInOrderFromMemoryAndFromATemporaryFile)
+{
+    for (std::size_t limit : {std::size_t{0}, std::size_t{10}, std::size_t{1} << 20})
+    {
+        Host::CSpool spool(limit);
+        std::string expected;
+        for (int i = 0; i < 20000; ++i)
+        {
+            const std::string piece = std::to_string(i) + ",";
+            spool.Write(piece.data(), piece.size());
+            expected += piece;
+        }
+        CStringSink out;
+        spool.MoveTo(out);
+        EXPECT_EQ(expected, out.text) << limit;
+        EXPECT_TRUE(spool.Empty());
+        spool.Write("x", 1);
+        spool.MoveTo(out);
+        EXPECT_EQ(expected + "x", out.text) << "a spool is reusable after it was emptied";
+    }
+}
+
+TEST(OrderedOutputTest, ProducersOnManyThreadsComeOutInTheirOrder)
+{
+    constexpr std::size_t producers = 64;
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, producers);
+    std::atomic<std::size_t> next{0};
+    auto work = [&]
+    {
+        for (std::size_t i = next++; i < producers; i = next++)
+        {
+            Host::IByteSink& sink = ordered.Producer(i);
+            // Later producers write more, so they often finish after the ones behind them.
+            for (std::size_t line = 0; line < 50 + (i % 7) * 400; ++line)
+            {
+                const std::string text = std::to_string(i) + ":" + std::to_string(line) + "\n";
+                sink.Write(text.data(), text.size());
+            }
+            ordered.Finish(i);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+        threads.emplace_back(work);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    std::string expected;
+    for (std::size_t i = 0; i < producers; ++i)
+        for (std::size_t line = 0; line < 50 + (i % 7) * 400; ++line)
+            expected += std::to_string(i) + ":" + std::to_string(line) + "\n";
+    EXPECT_EQ(expected, destination.text);
+    EXPECT_EQ(producers, ordered.Current());
+}
+
+TEST(OrderedOutputTest, AProducerThatFinishesEarlyWaitsForItsTurn)
+{
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, 3);
+    ordered.Producer(2).Write("c", 1);
+    ordered.Finish(2);
+    ordered.Producer(1).Write("b", 1);
+    ordered.Producer(0).Write("a", 1);
+    EXPECT_EQ("a", destination.text) << "only the first producer writes through";
+    ordered.Finish(0);
+    EXPECT_EQ("ab", destination.text);
+    EXPECT_EQ(1u, ordered.Current());
+    ordered.Producer(1).Write("B", 1);
+    EXPECT_EQ("abB", destination.text) << "the current producer writes through";
+    ordered.Finish(1);
+    EXPECT_EQ("abBc", destination.text);
+    EXPECT_EQ(3u, ordered.Current());
+}
+
+TEST(OrderedOutputTest, AProducerBeyondTheWindowWaitsUntilTheWindowReachesIt)
+{
+    CStringSink destination;
+    Host::COrderedOutput ordered(destination, 4);
+    ordered.WaitForWindow(1, 2); // within the window: returns at once
+    std::atomic<bool> started{false};
+    std::thread third(
+        [&]
+        {
+            ordered.WaitForWindow(2, 1);
+            started = true;
+        });
+    ordered.Finish(0);
+    EXPECT_FALSE(started) << "producer 2 is still beyond a window of 1 after producer 1";
+    ordered.Finish(1);
+    third.join();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(2u, ordered.Current());
+}
+
+} // namespace
