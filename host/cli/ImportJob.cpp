@@ -1,18 +1,19 @@
 #include "host/cli/ImportJob.h"
 
+#include "host/cli/FileProblem.h"
+#include "host/cli/MessageSink.h"
+#include "host/cli/RecordPipe.h"
 #include "host/formats/csv/CsvReportSink.h"
 #include "host/formats/csv/CsvSink.h"
-#include "host/cli/FileProblem.h"
 #include "host/formats/geojson/GeoJsonSink.h"
-#include "host/formats/summary/InfoSink.h"
 #include "host/formats/json/JsonSink.h"
-#include "host/cli/MessageSink.h"
-#include "host/io/OrderedOutput.h"
-#include "host/cli/RecordPipe.h"
-#include "host/kit/RecordReceiver.h"
-#include "host/io/ReplacedFiles.h"
+#include "host/formats/summary/InfoSink.h"
 #include "host/formats/svg/SvgPlan.h"
 #include "host/formats/svg/SvgSink.h"
+#include "host/io/OrderedOutput.h"
+#include "host/io/ReplacedFiles.h"
+#include "host/kit/RecordReceiver.h"
+#include "host/kit/SinkFanOut.h"
 #include "host/kit/UnitConverters.h"
 #include "host/kit/Utf8.h"
 
@@ -161,53 +162,14 @@ private:
     static constexpr std::size_t FilesTable = 5;
 
     // The record tables and the report tables of one file.
-    class CCsvSinks final : public IRecordSink
+    class CCsvSinks final : public CSinkFanOut
     {
     public:
         CCsvSinks(CCsvSink records, CCsvReportSink report)
             : m_records(std::move(records)), m_report(std::move(report))
         {
-        }
-        void BeginFile(const std::string& path) override
-        {
-            m_records.BeginFile(path);
-            m_report.BeginFile(path);
-        }
-        void Point(const CRecord& point) override
-        {
-            m_records.Point(point);
-            m_report.Point(point);
-        }
-        void Station(const CRecord& station, std::size_t setup) override
-        {
-            m_records.Station(station, setup);
-            m_report.Station(station, setup);
-        }
-        void Observation(const CRecord& observation, const CRecord* station,
-                         std::size_t setup) override
-        {
-            m_records.Observation(observation, station, setup);
-            m_report.Observation(observation, station, setup);
-        }
-        void Message(const CMessage& message) override
-        {
-            m_records.Message(message);
-            m_report.Message(message);
-        }
-        void Warning(const CWarning& warning) override
-        {
-            m_records.Warning(warning);
-            m_report.Warning(warning);
-        }
-        void UnitChosen(const CUnitChoice& choice) override
-        {
-            m_records.UnitChosen(choice);
-            m_report.UnitChosen(choice);
-        }
-        void EndFile(bool imported) override
-        {
-            m_records.EndFile(imported);
-            m_report.EndFile(imported);
+            Add(&m_records);
+            Add(&m_report);
         }
 
     private:

@@ -3,15 +3,17 @@
 #include "host/cli/Encodings.h"
 #include "host/cli/FileList.h"
 #include "host/cli/ImportJob.h"
-#include "host/kit/PluginLibrary.h"
 #include "host/cli/PluginSearch.h"
 #include "host/cli/StandardInput.h"
-#include "host/io/TemporaryFiles.h"
-#include "host/kit/Utf8.h"
 #include "host/cli/VersionReport.h"
+#include "host/io/TemporaryFiles.h"
+#include "host/kit/PluginLibrary.h"
+#include "host/kit/Utf8.h"
 
 #include <CLI/CLI.hpp>
+#include <boost/nowide/args.hpp>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,8 +30,6 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-
-#include <shellapi.h> // after windows.h, which it needs
 #else
 #include <unistd.h>
 #endif
@@ -53,43 +53,66 @@ struct COptions
     bool recursive = false;
     std::string plugin;
     // Empty when not given: JSON for the records, text for the summary.
-    std::string format;
+    std::optional<Host::OutputFormat> format;
     std::string output;
     std::optional<unsigned int> codePage;
     bool version = false;
     unsigned int jobs = Host::DefaultThreads();
     bool summary = false;
     bool strict = false;
-    std::string angles = "rad";
-    std::string lengths = "m";
+    Host::CDisplayUnits units;
 };
 
-// "orva-import info FILE..." is the summary, as "--summary" asks for it.
-std::vector<std::string> WithoutInfoCommand(std::vector<std::string> arguments, COptions& options)
+// The names of the record formats that --format takes.
+const std::vector<std::pair<std::string, Host::OutputFormat>>& FormatNames()
 {
-    if (arguments.size() > 1 && arguments[1] == "info")
-    {
-        arguments.erase(arguments.begin() + 1);
-        options.summary = true;
-    }
-    return arguments;
+    static const std::vector<std::pair<std::string, Host::OutputFormat>> names = {
+        {"json", Host::OutputFormat::Json},
+        {"csv", Host::OutputFormat::Csv},
+        {"svg", Host::OutputFormat::Svg},
+        {"geojson", Host::OutputFormat::GeoJson}};
+    return names;
+}
+
+std::string FormatName(Host::OutputFormat format)
+{
+    for (const auto& [name, value] : FormatNames())
+        if (value == format)
+            return name;
+    return std::string();
+}
+
+// An option that takes one of the given names and stores the value it stands for; CLI11 refuses
+// any other name before the value is looked up.
+template <class Target, class T>
+CLI::Option* AddChoice(CLI::App& app, const std::string& name, Target& target,
+                       const std::vector<std::pair<std::string, T>>& choices,
+                       const std::string& help)
+{
+    return app
+        .add_option_function<std::string>(
+            name,
+            [&target, &choices](const std::string& value)
+            {
+                const auto chosen =
+                    std::find_if(choices.begin(), choices.end(),
+                                 [&value](const auto& choice) { return choice.first == value; });
+                if (chosen != choices.end())
+                    target = chosen->second;
+            },
+            help)
+        ->check(CLI::IsMember(choices).description(""));
 }
 
 void AddReportingOptions(CLI::App& app, COptions& options)
 {
-    app.add_flag("--summary", options.summary,
-                 "Print per file the units in force, separator, terminator, date order, counts, "
-                 "sections, messages and warnings instead of the records (also: orva-import "
-                 "info FILE...); --format json gives it as JSON");
-    app.add_option("--angles", options.angles,
-                   "Unit of the angles in the output: rad (default), deg, gon, dms (text "
-                   "D°MM′SS.s″ in CSV, an object of degrees, minutes and seconds in JSON)")
-        ->check(CLI::IsMember({"rad", "deg", "gon", "dms"}).description(""))
+    AddChoice(app, "--angles", options.units.angle, Host::AngleDisplayNames(),
+              "Unit of the angles in the output: rad (default), deg, gon, dms (text "
+              "D°MM′SS.s″ in CSV, an object of degrees, minutes and seconds in JSON)")
         ->type_name("rad|deg|gon|dms");
-    app.add_option("--lengths", options.lengths,
-                   "Unit of the lengths in the output: m (default), ft (international foot), "
-                   "usft (US survey foot)")
-        ->check(CLI::IsMember({"m", "ft", "usft"}).description(""))
+    AddChoice(app, "--lengths", options.units.length, Host::LengthDisplayNames(),
+              "Unit of the lengths in the output: m (default), ft (international foot), "
+              "usft (US survey foot)")
         ->type_name("m|ft|usft");
     app.add_flag("--strict", options.strict,
                  "Exit with status 4 when any message or warning was reported");
@@ -98,22 +121,8 @@ void AddReportingOptions(CLI::App& app, COptions& options)
 Host::OutputFormat FormatOf(const COptions& options)
 {
     if (options.summary)
-        return options.format == "json" ? Host::OutputFormat::InfoJson : Host::OutputFormat::Info;
-    if (options.format == "csv")
-        return Host::OutputFormat::Csv;
-    if (options.format == "svg")
-        return Host::OutputFormat::Svg;
-    if (options.format == "geojson")
-        return Host::OutputFormat::GeoJson;
-    return Host::OutputFormat::Json;
-}
-
-Host::CDisplayUnits DisplayUnitsOf(const COptions& options)
-{
-    Host::CDisplayUnits units;
-    Host::ParseAngleDisplay(options.angles, units.angle);
-    Host::ParseLengthDisplay(options.lengths, units.length);
-    return units;
+        return options.format ? Host::OutputFormat::InfoJson : Host::OutputFormat::Info;
+    return options.format.value_or(Host::OutputFormat::Json);
 }
 
 int StatusOf(const Host::CImportOutcome& outcome, bool strict)
@@ -130,28 +139,6 @@ bool StderrIsTerminal()
 #else
     return isatty(fileno(stderr)) != 0;
 #endif
-}
-
-// The command line as UTF-8, whatever the platform gives.
-std::vector<std::string> Arguments(int argc, char** argv)
-{
-    std::vector<std::string> arguments;
-#if defined(_WIN32)
-    (void)argc;
-    (void)argv;
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide)
-    {
-        for (int i = 0; i < count; ++i)
-            arguments.push_back(Host::ToUtf8(wide[i]));
-        LocalFree(wide);
-        return arguments;
-    }
-#endif
-    for (int i = 0; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
-    return arguments;
 }
 
 void PrepareStandardStreams()
@@ -217,6 +204,45 @@ void AddEncodingOption(CLI::App& app, COptions& options)
         ->type_name("CODEPAGE");
 }
 
+// The options of an import, which the summary shares but for --output.
+void AddImportOptions(CLI::App& app, COptions& options, bool withOutput)
+{
+    // Not required by the parser: --version needs no file.
+    app.add_option("FILE", options.files, FileHelp())->type_name("PATH");
+    app.add_flag("-r,--recursive", options.recursive,
+                 "Import the *.idx files of the folders inside a FILE folder too");
+    app.add_option("--files-from", options.filesFrom,
+                   "Import the files named in LIST, one a line, after the FILEs (\"-\": read "
+                   "the list from standard input)")
+        ->type_name("LIST");
+    app.add_option("--plugin", options.plugin,
+                   std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
+                       " beside this program, else in the installed plug-in directory)")
+        ->type_name("PATH");
+    AddChoice(app, "--format", options.format, FormatNames(),
+              "Output format (default: json; for the summary: text)")
+        ->type_name("json|csv|svg|geojson");
+    if (withOutput)
+        app.add_option(
+               "--output", options.output,
+               "The JSON file (default: stdout; SVG and GeoJSON go to stdout), or the folder "
+               "of the CSV files "
+               "(--format csv). Files are written beside the ones they replace and take "
+               "their place when the import ends; a run that fails leaves the old ones")
+            ->type_name("FILE|DIR");
+    AddEncodingOption(app, options);
+    app.add_option("-j,--jobs", options.jobs,
+                   "Files imported at the same time (default: one per core); the output is the "
+                   "same for any number")
+        ->check(CLI::Range(1u, 1024u).description(""))
+        ->type_name("N");
+    AddReportingOptions(app, options);
+}
+
+constexpr const char* SummaryHelp =
+    "Print per file the units in force, separator, terminator, date order, counts, sections, "
+    "messages and warnings instead of the records; --format json gives it as JSON";
+
 // Parses the command line; returns the exit status when the program is to end here.
 std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, COptions& options)
 {
@@ -240,35 +266,11 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
                  Program);
     app.add_flag("--version", options.version,
                  "Print the version of this program and the identity of the plug-in, and exit");
-    // Not required by the parser: --version needs no file.
-    app.add_option("FILE", options.files, FileHelp())->type_name("PATH");
-    app.add_flag("-r,--recursive", options.recursive,
-                 "Import the *.idx files of the folders inside a FILE folder too");
-    app.add_option("--files-from", options.filesFrom,
-                   "Import the files named in LIST, one a line, after the FILEs (\"-\": read "
-                   "the list from standard input)")
-        ->type_name("LIST");
-    app.add_option("--plugin", options.plugin,
-                   std::string("The plug-in library (default: ") + Host::DefaultPluginName() +
-                       " beside this program, else in the installed plug-in directory)")
-        ->type_name("PATH");
-    app.add_option("--format", options.format,
-                   "Output format (default: json; for the summary: text)")
-        ->check(CLI::IsMember({"json", "csv", "svg", "geojson"}).description(""))
-        ->type_name("json|csv|svg|geojson");
-    app.add_option("--output", options.output,
-                   "The JSON file (default: stdout; SVG and GeoJSON go to stdout), or the folder "
-                   "of the CSV files "
-                   "(--format csv). Files are written beside the ones they replace and take "
-                   "their place when the import ends; a run that fails leaves the old ones")
-        ->type_name("FILE|DIR");
-    AddEncodingOption(app, options);
-    app.add_option("-j,--jobs", options.jobs,
-                   "Files imported at the same time (default: one per core); the output is the "
-                   "same for any number")
-        ->check(CLI::Range(1u, 1024u).description(""))
-        ->type_name("N");
-    AddReportingOptions(app, options);
+    AddImportOptions(app, options, true);
+    app.add_flag("--summary", options.summary,
+                 std::string(SummaryHelp) + " (also: orva-import info FILE...)");
+    CLI::App* info = app.add_subcommand("info", SummaryHelp);
+    AddImportOptions(*info, options, false);
 
     std::vector<char*> argv;
     std::vector<std::string> copies(arguments);
@@ -287,20 +289,24 @@ std::optional<int> ParseCommandLine(const std::vector<std::string>& arguments, C
         }
         return UsageFailure(error.what());
     }
+    options.summary = options.summary || info->parsed();
     if (options.version)
         return std::nullopt;
     if (options.files.empty() && options.filesFrom.empty())
         return UsageFailure("FILE is required");
-    if (options.summary && !options.format.empty() && options.format != "json")
-        return UsageFailure("the summary is text or --format json, not " + options.format);
-    if (options.format == "csv" && options.output.empty())
+    const Host::OutputFormat format = options.format.value_or(Host::OutputFormat::Json);
+    if (options.summary && format != Host::OutputFormat::Json)
+        return UsageFailure("the summary is text or --format json, not " + FormatName(format));
+    if (format == Host::OutputFormat::Csv && options.output.empty())
         return UsageFailure("--format csv needs --output DIR");
     if (options.summary && !options.output.empty())
         return UsageFailure("the summary goes to stdout; --output is for the records");
-    if ((options.format == "svg" || options.format == "geojson") && !options.output.empty())
-        return UsageFailure("--output is for JSON and CSV; " + options.format + " goes to stdout");
+    if ((format == Host::OutputFormat::Svg || format == Host::OutputFormat::GeoJson) &&
+        !options.output.empty())
+        return UsageFailure("--output is for JSON and CSV; " + FormatName(format) +
+                            " goes to stdout");
     std::error_code ignored;
-    if (options.format != "csv" &&
+    if (format != Host::OutputFormat::Csv &&
         std::filesystem::is_directory(std::filesystem::u8path(options.output), ignored))
         return UsageFailure("--output " + options.output +
                             " is a folder; JSON is written to a file");
@@ -372,8 +378,7 @@ std::optional<int> SpoolStandardInput(const COptions& options, Host::CImportJob&
 int Run(const std::vector<std::string>& arguments)
 {
     COptions options;
-    if (std::optional<int> status =
-            ParseCommandLine(WithoutInfoCommand(arguments, options), options))
+    if (std::optional<int> status = ParseCommandLine(arguments, options))
         return *status;
 
     std::string pluginPath = options.plugin.empty() ? Host::DefaultPluginPath() : options.plugin;
@@ -419,7 +424,7 @@ int Run(const std::vector<std::string>& arguments)
     }
 
     job.format = FormatOf(options);
-    job.units = DisplayUnitsOf(options);
+    job.units = options.units;
     if (job.format == Host::OutputFormat::Csv)
         job.outputDirectory = options.output;
     else
@@ -449,7 +454,10 @@ int main(int argc, char** argv)
     PrepareStandardStreams();
     try
     {
-        return Run(Arguments(argc, argv));
+        // On Windows the arguments become UTF-8 from the wide command line, whatever the ANSI
+        // code page; elsewhere they stay the bytes the system gave.
+        boost::nowide::args utf8(argc, argv);
+        return Run(std::vector<std::string>(argv, argv + argc));
     }
     catch (const std::exception& failure)
     {

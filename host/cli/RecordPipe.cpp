@@ -87,38 +87,34 @@ void CRecordPipe::Run()
 
 void CRecordPipe::Deliver(const CEvent& event)
 {
-    for (IRecordSink* sink : m_sinks)
+    switch (event.kind)
     {
-        switch (event.kind)
-        {
-        case Kind::BeginFile:
-            sink->BeginFile(event.path);
-            break;
-        case Kind::Point:
-            sink->Point(event.record);
-            break;
-        case Kind::Station:
-            sink->Station(event.record, event.setup);
-            break;
-        case Kind::Observation:
-            sink->Observation(event.record, event.flag ? &m_station : nullptr, event.setup);
-            break;
-        case Kind::Message:
-            sink->Message(event.message);
-            break;
-        case Kind::Warning:
-            sink->Warning(event.warning);
-            break;
-        case Kind::UnitChosen:
-            sink->UnitChosen(event.choice);
-            break;
-        case Kind::EndFile:
-            sink->EndFile(event.flag);
-            break;
-        }
-    }
-    if (event.kind == Kind::Station)
+    case Kind::BeginFile:
+        m_sinks.BeginFile(event.path);
+        break;
+    case Kind::Point:
+        m_sinks.Point(event.record);
+        break;
+    case Kind::Station:
+        m_sinks.Station(event.record, event.setup);
         m_station = event.record;
+        break;
+    case Kind::Observation:
+        m_sinks.Observation(event.record, event.flag ? &m_station : nullptr, event.setup);
+        break;
+    case Kind::Message:
+        m_sinks.Message(event.message);
+        break;
+    case Kind::Warning:
+        m_sinks.Warning(event.warning);
+        break;
+    case Kind::UnitChosen:
+        m_sinks.UnitChosen(event.choice);
+        break;
+    case Kind::EndFile:
+        m_sinks.EndFile(event.flag);
+        break;
+    }
 }
 
 void CRecordPipe::BeginFile(const std::string& path)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "host/kit/RecordSink.h"
+#include "host/kit/SinkFanOut.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -76,7 +77,7 @@ private:
     void Run();
     void Deliver(const CEvent& event);
 
-    std::vector<IRecordSink*> m_sinks;
+    CSinkFanOut m_sinks;
     std::vector<CEvent> m_filling;
     std::size_t m_filled = 0;
     std::vector<CEvent> m_sending;

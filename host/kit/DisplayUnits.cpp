@@ -20,41 +20,23 @@ std::optional<double> Finite(double value)
 
 } // namespace
 
-bool ParseAngleDisplay(const std::string& name, AngleDisplay& angle)
+const std::vector<std::pair<std::string, AngleDisplay>>& AngleDisplayNames()
 {
-    const struct
-    {
-        const char* name;
-        AngleDisplay angle;
-    } names[] = {{"rad", AngleDisplay::Radians},
-                 {"deg", AngleDisplay::Degrees},
-                 {"gon", AngleDisplay::Gons},
-                 {"dms", AngleDisplay::DegreesMinutesSeconds}};
-    for (const auto& entry : names)
-        if (name == entry.name)
-        {
-            angle = entry.angle;
-            return true;
-        }
-    return false;
+    static const std::vector<std::pair<std::string, AngleDisplay>> names = {
+        {"rad", AngleDisplay::Radians},
+        {"deg", AngleDisplay::Degrees},
+        {"gon", AngleDisplay::Gons},
+        {"dms", AngleDisplay::DegreesMinutesSeconds}};
+    return names;
 }
 
-bool ParseLengthDisplay(const std::string& name, LengthDisplay& length)
+const std::vector<std::pair<std::string, LengthDisplay>>& LengthDisplayNames()
 {
-    const struct
-    {
-        const char* name;
-        LengthDisplay length;
-    } names[] = {{"m", LengthDisplay::Metres},
-                 {"ft", LengthDisplay::InternationalFeet},
-                 {"usft", LengthDisplay::UsSurveyFeet}};
-    for (const auto& entry : names)
-        if (name == entry.name)
-        {
-            length = entry.length;
-            return true;
-        }
-    return false;
+    static const std::vector<std::pair<std::string, LengthDisplay>> names = {
+        {"m", LengthDisplay::Metres},
+        {"ft", LengthDisplay::InternationalFeet},
+        {"usft", LengthDisplay::UsSurveyFeet}};
+    return names;
 }
 
 const char* AngleUnitName(AngleDisplay angle)

@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Host
 {
@@ -30,9 +32,10 @@ struct CDisplayUnits
     LengthDisplay length = LengthDisplay::Metres;
 };
 
-// The option values: "rad", "deg", "gon", "dms" and "m", "ft", "usft". False for any other.
-bool ParseAngleDisplay(const std::string& name, AngleDisplay& angle);
-bool ParseLengthDisplay(const std::string& name, LengthDisplay& length);
+// The names by which a user chooses each unit ("rad", "deg", "gon", "dms"; "m", "ft", "usft"), as
+// a host's option parser takes them.
+const std::vector<std::pair<std::string, AngleDisplay>>& AngleDisplayNames();
+const std::vector<std::pair<std::string, LengthDisplay>>& LengthDisplayNames();
 
 // The units as the outputs name them: "radians", "degrees", "gons", "degrees, minutes and
 // seconds"; "metres", "international feet", "US survey feet".

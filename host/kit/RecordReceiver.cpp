@@ -58,16 +58,13 @@ void CRecordReceiver::Complete()
     switch (m_open)
     {
     case OpenKind::Point:
-        for (IRecordSink* sink : m_sinks)
-            sink->Point(m_record);
+        m_sinks.Point(m_record);
         break;
     case OpenKind::Station:
-        for (IRecordSink* sink : m_sinks)
-            sink->Station(m_station, m_setup);
+        m_sinks.Station(m_station, m_setup);
         break;
     case OpenKind::Observation:
-        for (IRecordSink* sink : m_sinks)
-            sink->Observation(m_record, m_setup ? &m_station : nullptr, m_setup);
+        m_sinks.Observation(m_record, m_setup ? &m_station : nullptr, m_setup);
         break;
     case OpenKind::None:
         break;
@@ -86,8 +83,7 @@ void CRecordReceiver::StartFile(std::string path)
     m_currentLine = -1;
     m_setup = 0;
     ++m_files;
-    for (IRecordSink* sink : m_sinks)
-        sink->BeginFile(m_path);
+    m_sinks.BeginFile(m_path);
 }
 
 // A plug-in begins every file before anything else; calls before that are kept under a file
@@ -109,8 +105,7 @@ void CRecordReceiver::Finish()
             m_inFile = false;
             if (m_fileError)
                 ++m_filesNotImported;
-            for (IRecordSink* sink : m_sinks)
-                sink->EndFile(!m_fileError);
+            m_sinks.EndFile(!m_fileError);
         });
 }
 
@@ -168,8 +163,7 @@ void CRecordReceiver::Report(const wchar_t* message, bool fileError)
                 entry.cause = m_fileErrorCause();
             m_fileError = m_fileError || fileError;
             ++m_reports;
-            for (IRecordSink* sink : m_sinks)
-                sink->Message(entry);
+            m_sinks.Message(entry);
         });
 }
 
@@ -183,8 +177,7 @@ void CRecordReceiver::ConverterMade(Quantity quantity, std::int32_t unitCode)
             choice.quantity = quantity;
             choice.unitCode = unitCode;
             choice.line = LineNumber();
-            for (IRecordSink* sink : m_sinks)
-                sink->UnitChosen(choice);
+            m_sinks.UnitChosen(choice);
         });
 }
 
@@ -225,8 +218,7 @@ void CRecordReceiver::ValueRefused(Quantity quantity, std::int32_t unitCode, con
             warning.text = '"' + ToUtf8(packed ? PackedDmsText(text).c_str() : text);
             warning.text += WhatIsNot(quantity);
             ++m_reports;
-            for (IRecordSink* sink : m_sinks)
-                sink->Warning(warning);
+            m_sinks.Warning(warning);
         });
 }
 
@@ -357,8 +349,7 @@ void CRecordReceiver::CheckShown(Quantity quantity, double value)
                 FormatNumber(value) + (angle ? " radians" : " metres") + " cannot be written in " +
                 (angle ? AngleUnitName(m_units->angle) : LengthUnitName(m_units->length));
             ++m_reports;
-            for (IRecordSink* sink : m_sinks)
-                sink->Warning(warning);
+            m_sinks.Warning(warning);
         });
 }
 

@@ -6,9 +6,10 @@
 // which values could not be converted, with the line being read.
 #pragma once
 
-#include "host/kit/OutputError.h"
 #include "host/kit/DisplayUnits.h"
+#include "host/kit/OutputError.h"
 #include "host/kit/RecordSink.h"
+#include "host/kit/SinkFanOut.h"
 #include "host/kit/UnitConverters.h"
 #include "plugin/HostInterfaces.h"
 
@@ -121,7 +122,7 @@ private:
     void CheckShown(Quantity quantity, double value);
 
     IUnitConverterFactory* m_factory;
-    std::vector<IRecordSink*> m_sinks;
+    CSinkFanOut m_sinks;
     ProgressHandler m_onProgress;
     OutputErrorHandler m_onOutputError;
     bool m_inFile = false;

@@ -14,45 +14,6 @@ using Host::LengthDisplay;
 constexpr double Pi = 3.141592653589793;
 constexpr double Max = 1.7976931348623157e308;
 
-TEST(DisplayUnitsTest, OptionNamesSelectTheirUnitsAndNothingElse)
-{
-    const struct
-    {
-        const char* name;
-        AngleDisplay angle;
-    } angles[] = {{"rad", AngleDisplay::Radians},
-                  {"deg", AngleDisplay::Degrees},
-                  {"gon", AngleDisplay::Gons},
-                  {"dms", AngleDisplay::DegreesMinutesSeconds}};
-    for (const auto& c : angles)
-    {
-        AngleDisplay angle = AngleDisplay::Radians;
-        EXPECT_TRUE(Host::ParseAngleDisplay(c.name, angle)) << c.name;
-        EXPECT_EQ(c.angle, angle) << c.name;
-    }
-    const struct
-    {
-        const char* name;
-        LengthDisplay length;
-    } lengths[] = {{"m", LengthDisplay::Metres},
-                   {"ft", LengthDisplay::InternationalFeet},
-                   {"usft", LengthDisplay::UsSurveyFeet}};
-    for (const auto& c : lengths)
-    {
-        LengthDisplay length = LengthDisplay::Metres;
-        EXPECT_TRUE(Host::ParseLengthDisplay(c.name, length)) << c.name;
-        EXPECT_EQ(c.length, length) << c.name;
-    }
-    AngleDisplay angle = AngleDisplay::Gons;
-    LengthDisplay length = LengthDisplay::UsSurveyFeet;
-    for (const char* wrong : {"", "DEG", "degrees", "grad", "rad "})
-        EXPECT_FALSE(Host::ParseAngleDisplay(wrong, angle)) << wrong;
-    for (const char* wrong : {"", "M", "feet", "us-ft", "metre"})
-        EXPECT_FALSE(Host::ParseLengthDisplay(wrong, length)) << wrong;
-    EXPECT_EQ(AngleDisplay::Gons, angle) << "a refused name changes nothing";
-    EXPECT_EQ(LengthDisplay::UsSurveyFeet, length);
-}
-
 TEST(DisplayUnitsTest, ConvertsFromTheReceiversUnits)
 {
     const struct
