@@ -1,5 +1,6 @@
 #include "host/io/ByteSink.h"
 
+#include "host/io/TemporaryFiles.h"
 #include "host/kit/Utf8.h"
 
 #include <cerrno>
@@ -23,50 +24,6 @@ namespace
 std::string ErrorText(int error)
 {
     return error ? std::strerror(error) : "unknown error";
-}
-
-// A temporary file open for reading and writing that nobody else can open and that the system
-// removes however the process ends: unlinked at once on POSIX, deleted on close on Windows.
-std::FILE* OpenTemporaryFile()
-{
-    std::error_code ignored;
-    std::filesystem::path directory = std::filesystem::temp_directory_path(ignored);
-#if defined(_WIN32)
-    wchar_t name[MAX_PATH];
-    if (directory.empty() || GetTempFileNameW(directory.c_str(), L"orv", 0, name) == 0)
-        throw COutputError("cannot create a temporary file in " + directory.u8string());
-    HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-    {
-        DeleteFileW(name);
-        throw COutputError("cannot create a temporary file in " + directory.u8string());
-    }
-    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
-    if (descriptor == -1)
-    {
-        CloseHandle(handle);
-        throw COutputError("cannot open a temporary file");
-    }
-    std::FILE* file = _fdopen(descriptor, "w+b");
-    if (!file)
-        _close(descriptor);
-#else
-    if (directory.empty())
-        directory = "/tmp";
-    std::string name = (directory / "orva-import-XXXXXX").string();
-    int descriptor = mkstemp(name.data());
-    if (descriptor == -1)
-        throw COutputError("cannot create a temporary file in " + directory.string() + ": " +
-                           ErrorText(errno));
-    unlink(name.c_str());
-    std::FILE* file = fdopen(descriptor, "w+b");
-    if (!file)
-        close(descriptor);
-#endif
-    if (!file)
-        throw COutputError("cannot open a temporary file");
-    return file;
 }
 
 } // namespace
@@ -137,7 +94,7 @@ void CSpool::Write(const char* data, std::size_t size)
     }
     if (!m_file)
     {
-        m_file = OpenTemporaryFile();
+        m_file = OpenScratchFile();
         Write(m_memory.data(), m_memory.size());
         m_memory = std::string();
     }

@@ -48,14 +48,26 @@ std::string RandomPart()
     return part;
 }
 
-// Opens path for writing only if it does not exist yet; null with errno set when it cannot.
-std::FILE* CreateNew(const std::string& path, bool& exists)
+enum class Use
+{
+    // An output written beside the file it is to replace: write only, and removable while open,
+    // so that a failing program can still take it away.
+    Output,
+    // A spool's scratch file: read and write, for nobody else, gone when closed.
+    Scratch
+};
+
+// Creates path if it does not exist yet and opens it for use; null with errno set when it
+// cannot, exists telling whether the name was taken.
+std::FILE* CreateNew(const std::string& path, Use use, bool& exists)
 {
 #if defined(_WIN32)
-    // Sharing deletion lets a failing program remove the file while it is still open.
-    HANDLE handle =
-        CreateFileW(FromUtf8(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool scratch = use == Use::Scratch;
+    HANDLE handle = CreateFileW(
+        FromUtf8(path).c_str(), scratch ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE,
+        scratch ? 0 : FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+        scratch ? FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE : FILE_ATTRIBUTE_NORMAL,
+        nullptr);
     if (handle == INVALID_HANDLE_VALUE)
     {
         DWORD error = GetLastError();
@@ -66,14 +78,15 @@ std::FILE* CreateNew(const std::string& path, bool& exists)
                                                 : EIO;
         return nullptr;
     }
-    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle),
+                                     (scratch ? _O_RDWR : _O_WRONLY) | _O_BINARY);
     if (descriptor == -1)
     {
         CloseHandle(handle);
         DeleteFileW(FromUtf8(path).c_str());
         return nullptr;
     }
-    std::FILE* stream = _fdopen(descriptor, "wb");
+    std::FILE* stream = _fdopen(descriptor, scratch ? "w+b" : "wb");
     if (!stream)
     {
         _close(descriptor);
@@ -81,13 +94,16 @@ std::FILE* CreateNew(const std::string& path, bool& exists)
     }
     return stream;
 #else
-    int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool scratch = use == Use::Scratch;
+    int descriptor =
+        open(path.c_str(), (scratch ? O_RDWR : O_WRONLY) | O_CREAT | O_EXCL | O_CLOEXEC,
+             scratch ? 0600 : 0666);
     if (descriptor == -1)
     {
         exists = errno == EEXIST;
         return nullptr;
     }
-    std::FILE* stream = fdopen(descriptor, "wb");
+    std::FILE* stream = fdopen(descriptor, scratch ? "w+b" : "wb");
     if (!stream)
     {
         int error = errno;
@@ -99,10 +115,10 @@ std::FILE* CreateNew(const std::string& path, bool& exists)
 #endif
 }
 
-} // namespace
-
-CTemporaryFile CreateTemporaryFile(const std::string& directory, const std::string& prefix,
-                                   const std::string& suffix)
+// Tries names of prefix, a random part and suffix in directory until one is new; the new file is
+// registered.
+CTemporaryFile CreateUnique(const std::string& directory, const std::string& prefix,
+                            const std::string& suffix, Use use)
 {
     namespace fs = std::filesystem;
     const fs::path folder = fs::u8path(directory);
@@ -117,7 +133,7 @@ CTemporaryFile CreateTemporaryFile(const std::string& directory, const std::stri
             std::lock_guard<std::mutex> guard(RegistryLock());
             Registry().insert(path);
         }
-        if (std::FILE* stream = CreateNew(path, exists))
+        if (std::FILE* stream = CreateNew(path, use, exists))
             return {path, stream};
         error = errno;
         ForgetTemporaryFile(path);
@@ -127,6 +143,30 @@ CTemporaryFile CreateTemporaryFile(const std::string& directory, const std::stri
     std::string where = directory.empty() ? std::string("the current folder") : directory;
     throw COutputError("cannot create a file in " + where + ": " +
                        (error ? std::strerror(error) : "unknown error"));
+}
+
+} // namespace
+
+CTemporaryFile CreateTemporaryFile(const std::string& directory, const std::string& prefix,
+                                   const std::string& suffix)
+{
+    return CreateUnique(directory, prefix, suffix, Use::Output);
+}
+
+std::FILE* OpenScratchFile()
+{
+    std::error_code ignored;
+    std::filesystem::path directory = std::filesystem::temp_directory_path(ignored);
+    if (directory.empty())
+        directory = std::filesystem::u8path("/tmp");
+    const CTemporaryFile file =
+        CreateUnique(directory.u8string(), "orva-import-", "", Use::Scratch);
+    // Unlinked on POSIX now; on Windows the name goes when the file is closed.
+#if !defined(_WIN32)
+    unlink(file.path.c_str());
+#endif
+    ForgetTemporaryFile(file.path);
+    return file.stream;
 }
 
 void ForgetTemporaryFile(const std::string& path)

@@ -21,6 +21,11 @@ struct CTemporaryFile
 CTemporaryFile CreateTemporaryFile(const std::string& directory, const std::string& prefix,
                                    const std::string& suffix);
 
+// A file for a spool, open for reading and writing, that no other program can open and that the
+// system removes however the process ends: unlinked at once on POSIX, deleted on close on
+// Windows. Made in the system's folder for temporary files; throws COutputError when it cannot.
+std::FILE* OpenScratchFile();
+
 // The file is no longer temporary (it was renamed) or is gone.
 void ForgetTemporaryFile(const std::string& path);
 
