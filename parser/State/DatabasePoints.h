@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 #include "plugin/HostInterfaces.h"
 
@@ -34,7 +33,6 @@ private:
     const std::int32_t m_classColumn;
 
     // Reused from row to row.
-    CFieldList m_fields;
 };
 
 } // namespace State

@@ -11,7 +11,6 @@ CMeteoElements::CMeteoElements(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_stationColumn(FindColumn(L"StnNo")),
       m_temperatureColumn(FindColumn(L"DryTemp")), m_pressureColumn(FindColumn(L"AtmPress"))
 {
-    m_fields.KeepColumns({m_stationColumn, m_temperatureColumn, m_pressureColumn});
 }
 
 ParserStatePtr CMeteoElements::BeginSection(const std::wstring&)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 
 #include <cstdint>
@@ -22,7 +21,6 @@ private:
     const std::int32_t m_stationColumn;
     const std::int32_t m_temperatureColumn;
     const std::int32_t m_pressureColumn;
-    CFieldList m_fields;
 };
 
 } // namespace State

@@ -10,7 +10,6 @@ CTheodoliteConfigs::CTheodoliteConfigs(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_configColumn(FindColumn(L"CfgNo")),
       m_instrumentColumn(FindColumn(L"InstrName"))
 {
-    m_fields.KeepColumns({m_configColumn, m_instrumentColumn});
 }
 
 ParserStatePtr CTheodoliteConfigs::BeginSection(const std::wstring&)

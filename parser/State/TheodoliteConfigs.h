@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 
 #include <cstdint>
@@ -22,7 +21,6 @@ public:
 private:
     const std::int32_t m_configColumn;
     const std::int32_t m_instrumentColumn;
-    CFieldList m_fields;
 };
 
 } // namespace State

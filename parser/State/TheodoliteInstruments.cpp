@@ -34,7 +34,6 @@ CTheodoliteInstruments::CTheodoliteInstruments(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_nameColumn(FindColumn(L"Name")),
       m_typeColumn(FindColumn(L"V_TYPE"))
 {
-    m_fields.KeepColumns({m_nameColumn, m_typeColumn});
 }
 
 ParserStatePtr CTheodoliteInstruments::BeginSection(const std::wstring&)

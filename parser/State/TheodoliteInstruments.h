@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 
 #include <cstdint>
@@ -21,7 +20,6 @@ public:
 private:
     const std::int32_t m_nameColumn;
     const std::int32_t m_typeColumn;
-    CFieldList m_fields;
 };
 
 } // namespace State

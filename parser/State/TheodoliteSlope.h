@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 
 #include <cstdint>
@@ -37,7 +36,6 @@ private:
     // usable one.
     bool m_dateSent = false;
     bool m_offsetSent = false;
-    CFieldList m_fields;
     std::wstring m_date;
 };
 
