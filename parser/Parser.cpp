@@ -69,38 +69,9 @@ CParser::CParser(IGroundDataReceiver* receiver) : m_receiver(receiver)
 
 CParser::~CParser() = default;
 
-void CParser::ProcessLine(const std::wstring& line)
+void CParser::ProcessLine(std::wstring& line, std::size_t index)
 {
-    // A line with nothing to trim is read as it is; any other is trimmed into a buffer kept
-    // between lines, so a line costs no allocation of its own.
-    const std::size_t first = FirstKept(line);
-    const std::size_t last = first == std::wstring::npos ? 0 : LastKept(line);
-    if (first == 0 && last + 1 == line.size())
-    {
-        Dispatch(line);
-        return;
-    }
-    if (first == std::wstring::npos)
-        m_trimmed.clear();
-    else
-        m_trimmed.assign(line, first, last - first + 1);
-    // A buffer grown by an oversized line is given back once that line is done, even when the
-    // line failed.
-    struct CShrinkAfter
-    {
-        std::wstring& buffer;
-        ~CShrinkAfter()
-        {
-            static constexpr std::size_t kKeptCapacity = 64 * 1024;
-            if (buffer.capacity() > kKeptCapacity)
-                std::wstring().swap(buffer);
-        }
-    } shrink{m_trimmed};
-    Dispatch(m_trimmed);
-}
-
-void CParser::ProcessLine(std::wstring& line)
-{
+    m_lineIndex = index;
     const std::size_t first = FirstKept(line);
     if (first == std::wstring::npos)
         line.clear();

@@ -18,11 +18,11 @@ public:
     CParser(const CParser&) = delete;
     CParser& operator=(const CParser&) = delete;
 
-    // One decoded line of the file, in file order.
-    void ProcessLine(const std::wstring& line);
-    // The same for a line that is the caller's to change: it is trimmed where it is, rather than
-    // copied, which is what the driver's reused line buffer wants.
-    void ProcessLine(std::wstring& line);
+    // One decoded line of the file, in file order. The line is trimmed of blanks and line ends
+    // where it is, so that the caller's reused buffer serves every line without a copy; what is
+    // left of it afterwards is unspecified.
+    // index counts the file's lines from 0, for what the observer is told of this one.
+    void ProcessLine(std::wstring& line, std::size_t index);
     // True once a known top-level section has been opened.
     bool IsFormatRecognised() const;
 
@@ -73,5 +73,5 @@ private:
     ConfigTable m_configTable;
     bool m_recognised = false;
     bool m_recordOpen = false;
-    std::wstring m_trimmed;
+    std::size_t m_lineIndex = 0;
 };

@@ -3,6 +3,7 @@
 // being worked on and how far the work has come.
 #pragma once
 
+#include "parser/LineCapacity.h"
 #include "platform/Platform.h"
 #include "plugin/HostInterfaces.h"
 #include "plugin/Messages.h"
@@ -96,9 +97,6 @@ private:
     std::size_t m_count = 0;
 };
 
-// Longer than any line of a real file; a line buffer grown past it is not kept for the next.
-constexpr std::size_t kKeptLineCapacity = 64 * 1024;
-
 // Passes the text of id to the receiver's ReportFileError.
 void ReportFileMessage(IGroundDataReceiver* receiver, std::int32_t id) noexcept;
 
@@ -140,7 +138,7 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
                         ReportFileMessage(receiver, MessageId::CannotOpenFile);
                     break;
                 }
-                parser.ProcessLine(line);
+                parser.ProcessLine(line, i);
             }
             catch (const CParseException& failure)
             {

@@ -44,8 +44,9 @@ public:
             throw std::bad_alloc();
     }
 
-    void ProcessLine(const std::wstring& line)
+    void ProcessLine(std::wstring& line, std::size_t index)
     {
+        EXPECT_EQ(s_lines.size(), index);
         const std::string text = Utf8(line);
         s_lines.push_back(text);
         if (text == "recognised")
