@@ -48,7 +48,8 @@ std::size_t LastKept(const std::wstring& line)
 
 } // namespace
 
-CParser::CParser(IGroundDataReceiver* receiver) : m_receiver(receiver)
+CParser::CParser(IGroundDataReceiver* receiver, IReadObserver* observer)
+    : m_receiver(receiver), m_observer(observer)
 {
     Plugin::CRefPtr<IUnitConverterFactory> factory = Plugin::CRefPtr<IUnitConverterFactory>::Adopt(
         m_receiver ? m_receiver->GetConverterFactory() : nullptr);
@@ -95,6 +96,8 @@ void CParser::Dispatch(const std::wstring& trimmed)
     {
         opened->SetContext(this);
         m_stateStack.push_back(std::move(opened));
+        if (m_observer)
+            NoteSectionOpened();
         return;
     }
     if (current.IsSectionEnd(trimmed))
@@ -103,6 +106,56 @@ void CParser::Dispatch(const std::wstring& trimmed)
         return;
     }
     current.HandleLine(trimmed);
+}
+
+void CParser::NoteSectionOpened()
+{
+    // What the observer hears must not change what the receiver gets: a report that fails,
+    // even for want of memory, is dropped.
+    try
+    {
+        std::wstring path;
+        for (std::size_t i = 1; i < m_stateStack.size(); ++i)
+        {
+            if (i > 1)
+                path += L'/';
+            path += m_stateStack[i]->Name();
+        }
+        if (m_openedPaths.insert(path).second)
+            m_observer->SectionOpened(path);
+    }
+    catch (...)
+    {
+        // Dropped: the reading goes on as it would without an observer.
+    }
+}
+
+void CParser::NoteIgnoredLine(IReadObserver::IgnoredLine kind, const std::wstring& line)
+{
+    if (!m_observer)
+        return;
+    try
+    {
+        m_observer->LineIgnored(kind, m_lineIndex, line);
+    }
+    catch (...)
+    {
+        // Dropped: the reading goes on as it would without an observer.
+    }
+}
+
+void CParser::FinishFile()
+{
+    if (!m_observer)
+        return;
+    try
+    {
+        m_observer->FileEnded(m_separator, m_terminator, m_dateOrder);
+    }
+    catch (...)
+    {
+        // Dropped: the reading goes on as it would without an observer.
+    }
 }
 
 bool CParser::IsFormatRecognised() const
@@ -185,9 +238,11 @@ boost::shared_ptr<IDateConverter> CParser::GetDateConverter() const
     return m_dateConverter;
 }
 
-void CParser::SetDateConverter(const boost::shared_ptr<IDateConverter>& converter)
+void CParser::SetDateConverter(const boost::shared_ptr<IDateConverter>& converter,
+                               IReadObserver::DateOrder order)
 {
     m_dateConverter = converter;
+    m_dateOrder = order;
 }
 
 PointTable& CParser::GetPointTable()

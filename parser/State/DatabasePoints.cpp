@@ -110,4 +110,9 @@ void CDatabasePoints::SendCoordinate(ILinearConverter* converter, std::int32_t c
         (Context()->GetReceiver()->*set)(*value);
 }
 
+std::wstring_view CDatabasePoints::Name() const
+{
+    return SectionNames::Points;
+}
+
 } // namespace State

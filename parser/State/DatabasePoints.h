@@ -17,6 +17,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 
 private:
     // Sends one coordinate through the linear converter when its field holds text that converts.

@@ -44,4 +44,9 @@ void CMeteoElements::HandleLine(const std::wstring& line)
     Context()->GetMeteoTable().try_emplace(m_fields[m_stationColumn].str(), readings);
 }
 
+std::wstring_view CMeteoElements::Name() const
+{
+    return SectionNames::Elements;
+}
+
 } // namespace State

@@ -38,4 +38,9 @@ void CTheodoliteConfigs::HandleLine(const std::wstring& line)
     Context()->GetConfigTable().try_emplace(m_fields[m_configColumn].str(), instrument->second);
 }
 
+std::wstring_view CTheodoliteConfigs::Name() const
+{
+    return SectionNames::Configs;
+}
+
 } // namespace State

@@ -17,6 +17,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 
 private:
     const std::int32_t m_configColumn;

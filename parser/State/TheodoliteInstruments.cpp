@@ -60,4 +60,9 @@ void CTheodoliteInstruments::HandleLine(const std::wstring& line)
     Context()->GetInstrumentTable().try_emplace(m_fields[m_nameColumn].str(), offset);
 }
 
+std::wstring_view CTheodoliteInstruments::Name() const
+{
+    return SectionNames::Instruments;
+}
+
 } // namespace State

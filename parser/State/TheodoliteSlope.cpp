@@ -93,4 +93,9 @@ void CTheodoliteSlope::SendVerticalAngleOffset(IGroundDataReceiver& receiver)
     }
 }
 
+std::wstring_view CTheodoliteSlope::Name() const
+{
+    return SectionNames::Slope;
+}
+
 } // namespace State

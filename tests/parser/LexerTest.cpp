@@ -36,13 +36,17 @@ public:
     Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override { return {}; }
     void SetPressureConverter(IPressureConverter*) override {}
     boost::shared_ptr<IDateConverter> GetDateConverter() const override { return {}; }
-    void SetDateConverter(const boost::shared_ptr<IDateConverter>&) override {}
+    void SetDateConverter(const boost::shared_ptr<IDateConverter>&,
+                          IReadObserver::DateOrder) override
+    {
+    }
     PointTable& GetPointTable() override { return m_points; }
     MeteoTable& GetMeteoTable() override { return m_meteo; }
     InstrumentTable& GetInstrumentTable() override { return m_instruments; }
     ConfigTable& GetConfigTable() override { return m_configs; }
     void NoteRecordOpened() override {}
     bool IsRecordOpen() const override { return false; }
+    void NoteIgnoredLine(IReadObserver::IgnoredLine, const std::wstring&) override {}
 
 private:
     wchar_t m_separator;

@@ -283,7 +283,8 @@ TEST(ParserContext, ADateConverterInUseOutlivesItsReplacement)
 {
     CParserHarness harness;
     boost::shared_ptr<IDateConverter> inUse = harness.parser->GetDateConverter();
-    harness.parser->SetDateConverter(boost::make_shared<CDateYMDConverter>());
+    harness.parser->SetDateConverter(boost::make_shared<CDateYMDConverter>(),
+                                     IReadObserver::DateOrder::YearMonthDay);
     std::wstring date;
     EXPECT_TRUE(inUse->Convert(L"25-12-2019", date));
     EXPECT_EQ(L"20191225", date);
