@@ -1,9 +1,10 @@
 // How content lines of the format are cut into fields.
 #pragma once
 
+#include "parser/LineCapacity.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -43,16 +44,15 @@ private:
 class CFieldList
 {
 public:
-    // Keeps no more fields than the reader can use: up to the last of these column positions
-    // (-1 stands for an absent column and counts for nothing).
-    void KeepColumns(std::initializer_list<std::int32_t> positions)
-    {
-        m_limit = 0;
-        for (const std::int32_t position : positions)
-            if (position >= 0 && static_cast<std::size_t>(position) + 1 > m_limit)
-                m_limit = static_cast<std::size_t>(position) + 1;
-    }
+    // Keeps the first count fields of each row and no more.
     void KeepFirst(std::size_t count) { m_limit = count; }
+    // Keeps fields up to this column position as well as those kept already (-1 stands for an
+    // absent column and keeps nothing more).
+    void KeepColumn(std::int32_t position)
+    {
+        if (position >= 0 && static_cast<std::size_t>(position) >= m_limit)
+            m_limit = static_cast<std::size_t>(position) + 1;
+    }
 
     std::size_t size() const { return m_count; }
     bool empty() const { return m_count == 0; }
@@ -71,7 +71,7 @@ public:
     void clear()
     {
         m_count = 0;
-        if (m_text.capacity() > kKeptCapacity)
+        if (m_text.capacity() > kKeptLineCapacity)
             std::wstring().swap(m_text);
     }
 
@@ -95,9 +95,6 @@ public:
     bool IsFull() const { return m_count == m_limit; }
 
 private:
-    // Larger than any row of a real file; a buffer grown past it goes back to the heap.
-    static constexpr std::size_t kKeptCapacity = 64 * 1024;
-
     struct CSpan
     {
         std::size_t offset;

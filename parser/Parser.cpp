@@ -48,7 +48,8 @@ std::size_t LastKept(const std::wstring& line)
 
 } // namespace
 
-CParser::CParser(IGroundDataReceiver* receiver) : m_receiver(receiver)
+CParser::CParser(IGroundDataReceiver* receiver, IReadObserver* observer)
+    : m_receiver(receiver), m_observer(observer)
 {
     Plugin::CRefPtr<IUnitConverterFactory> factory = Plugin::CRefPtr<IUnitConverterFactory>::Adopt(
         m_receiver ? m_receiver->GetConverterFactory() : nullptr);
@@ -69,38 +70,9 @@ CParser::CParser(IGroundDataReceiver* receiver) : m_receiver(receiver)
 
 CParser::~CParser() = default;
 
-void CParser::ProcessLine(const std::wstring& line)
+void CParser::ProcessLine(std::wstring& line, std::size_t index)
 {
-    // A line with nothing to trim is read as it is; any other is trimmed into a buffer kept
-    // between lines, so a line costs no allocation of its own.
-    const std::size_t first = FirstKept(line);
-    const std::size_t last = first == std::wstring::npos ? 0 : LastKept(line);
-    if (first == 0 && last + 1 == line.size())
-    {
-        Dispatch(line);
-        return;
-    }
-    if (first == std::wstring::npos)
-        m_trimmed.clear();
-    else
-        m_trimmed.assign(line, first, last - first + 1);
-    // A buffer grown by an oversized line is given back once that line is done, even when the
-    // line failed.
-    struct CShrinkAfter
-    {
-        std::wstring& buffer;
-        ~CShrinkAfter()
-        {
-            static constexpr std::size_t kKeptCapacity = 64 * 1024;
-            if (buffer.capacity() > kKeptCapacity)
-                std::wstring().swap(buffer);
-        }
-    } shrink{m_trimmed};
-    Dispatch(m_trimmed);
-}
-
-void CParser::ProcessLine(std::wstring& line)
-{
+    m_lineIndex = index;
     const std::size_t first = FirstKept(line);
     if (first == std::wstring::npos)
         line.clear();
@@ -124,6 +96,8 @@ void CParser::Dispatch(const std::wstring& trimmed)
     {
         opened->SetContext(this);
         m_stateStack.push_back(std::move(opened));
+        if (m_observer)
+            NoteSectionOpened();
         return;
     }
     if (current.IsSectionEnd(trimmed))
@@ -132,6 +106,56 @@ void CParser::Dispatch(const std::wstring& trimmed)
         return;
     }
     current.HandleLine(trimmed);
+}
+
+void CParser::NoteSectionOpened()
+{
+    // What the observer hears must not change what the receiver gets: a report that fails,
+    // even for want of memory, is dropped.
+    try
+    {
+        std::wstring path;
+        for (std::size_t i = 1; i < m_stateStack.size(); ++i)
+        {
+            if (i > 1)
+                path += L'/';
+            path += m_stateStack[i]->Name();
+        }
+        if (m_openedPaths.insert(path).second)
+            m_observer->SectionOpened(path);
+    }
+    catch (...)
+    {
+        // Dropped: the reading goes on as it would without an observer.
+    }
+}
+
+void CParser::NoteIgnoredLine(IReadObserver::IgnoredLine kind, const std::wstring& line)
+{
+    if (!m_observer)
+        return;
+    try
+    {
+        m_observer->LineIgnored(kind, m_lineIndex, line);
+    }
+    catch (...)
+    {
+        // Dropped: the reading goes on as it would without an observer.
+    }
+}
+
+void CParser::FinishFile()
+{
+    if (!m_observer)
+        return;
+    try
+    {
+        m_observer->FileEnded(m_separator, m_terminator, m_dateOrder);
+    }
+    catch (...)
+    {
+        // Dropped: the reading goes on as it would without an observer.
+    }
 }
 
 bool CParser::IsFormatRecognised() const
@@ -214,9 +238,11 @@ boost::shared_ptr<IDateConverter> CParser::GetDateConverter() const
     return m_dateConverter;
 }
 
-void CParser::SetDateConverter(const boost::shared_ptr<IDateConverter>& converter)
+void CParser::SetDateConverter(const boost::shared_ptr<IDateConverter>& converter,
+                               IReadObserver::DateOrder order)
 {
     m_dateConverter = converter;
+    m_dateOrder = order;
 }
 
 PointTable& CParser::GetPointTable()

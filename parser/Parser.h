@@ -3,26 +3,31 @@
 
 #include "parser/ParserState.h"
 #include "parser/ParserStateContext.h"
+#include "parser/ReadObserver.h"
 
 #include <deque>
+#include <unordered_set>
 
 class CParser final : public IParserStateContext
 {
 public:
     // Takes the converter factory from the receiver and selects the defaults: separator ",",
     // terminator ";", grads, metres, degrees Celsius, hectopascals, day-month-year dates. A missing
-    // factory or converter leaves that quantity unconverted.
-    explicit CParser(IGroundDataReceiver* receiver);
+    // factory or converter leaves that quantity unconverted. The observer, borrowed for the
+    // parser's life, may be null.
+    explicit CParser(IGroundDataReceiver* receiver, IReadObserver* observer = nullptr);
     ~CParser();
 
     CParser(const CParser&) = delete;
     CParser& operator=(const CParser&) = delete;
 
-    // One decoded line of the file, in file order.
-    void ProcessLine(const std::wstring& line);
-    // The same for a line that is the caller's to change: it is trimmed where it is, rather than
-    // copied, which is what the driver's reused line buffer wants.
-    void ProcessLine(std::wstring& line);
+    // One decoded line of the file, in file order. The line is trimmed of blanks and line ends
+    // where it is, so that the caller's reused buffer serves every line without a copy; what is
+    // left of it afterwards is unspecified.
+    // index counts the file's lines from 0, for what the observer is told of this one.
+    void ProcessLine(std::wstring& line, std::size_t index);
+    // After the last line: tells the observer the settings in force.
+    void FinishFile();
     // True once a known top-level section has been opened.
     bool IsFormatRecognised() const;
 
@@ -41,13 +46,15 @@ public:
     Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override;
     void SetPressureConverter(IPressureConverter* converter) override;
     boost::shared_ptr<IDateConverter> GetDateConverter() const override;
-    void SetDateConverter(const boost::shared_ptr<IDateConverter>& converter) override;
+    void SetDateConverter(const boost::shared_ptr<IDateConverter>& converter,
+                          IReadObserver::DateOrder order) override;
     PointTable& GetPointTable() override;
     MeteoTable& GetMeteoTable() override;
     InstrumentTable& GetInstrumentTable() override;
     ConfigTable& GetConfigTable() override;
     void NoteRecordOpened() override;
     bool IsRecordOpen() const override;
+    void NoteIgnoredLine(IReadObserver::IgnoredLine kind, const std::wstring& line) override;
 
     // Depth of the section stack, the initial state included.
     std::size_t StateDepth() const { return m_stateStack.size(); }
@@ -55,10 +62,13 @@ public:
 private:
     // Offers the trimmed line to the current state: as a head, as its END line, as content.
     void Dispatch(const std::wstring& trimmed);
+    // Tells the observer the path of the section just opened, the first time it is opened.
+    void NoteSectionOpened();
 
     // Members are destroyed in reverse order: tables, date converter, the four converters, and
     // the section stack last.
     IGroundDataReceiver* m_receiver;
+    IReadObserver* m_observer;
     std::deque<ParserStatePtr> m_stateStack;
     Plugin::CRefPtr<Plugin::IAngleConverter> m_angleConverter;
     Plugin::CRefPtr<ILinearConverter> m_linearConverter;
@@ -73,5 +83,8 @@ private:
     ConfigTable m_configTable;
     bool m_recognised = false;
     bool m_recordOpen = false;
-    std::wstring m_trimmed;
+    std::size_t m_lineIndex = 0;
+    IReadObserver::DateOrder m_dateOrder = IReadObserver::DateOrder::DayMonthYear;
+    // The section paths told to the observer; kept only when there is one.
+    std::unordered_set<std::wstring> m_openedPaths;
 };

@@ -5,6 +5,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <string>
+#include <string_view>
 
 class IParserStateContext;
 
@@ -21,6 +22,8 @@ public:
     virtual void HandleLine(const std::wstring& line) = 0;
     // The context outlives the state; it is set before the state sees any line.
     virtual void SetContext(IParserStateContext* context) = 0;
+    // The section's name as its END line gives it; empty for the top level.
+    virtual std::wstring_view Name() const = 0;
 };
 
 typedef boost::shared_ptr<IParserState> ParserStatePtr;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "parser/PointTable.h"
+#include "parser/ReadObserver.h"
 #include "plugin/HostInterfaces.h"
 #include "plugin/RefPtr.h"
 
@@ -48,7 +49,9 @@ public:
     virtual Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const = 0;
     virtual void SetPressureConverter(IPressureConverter* converter) = 0;
     virtual boost::shared_ptr<IDateConverter> GetDateConverter() const = 0;
-    virtual void SetDateConverter(const boost::shared_ptr<IDateConverter>& converter) = 0;
+    // The converter reads dates written in this order.
+    virtual void SetDateConverter(const boost::shared_ptr<IDateConverter>& converter,
+                                  IReadObserver::DateOrder order) = 0;
     virtual PointTable& GetPointTable() = 0;
     virtual MeteoTable& GetMeteoTable() = 0;
     virtual InstrumentTable& GetInstrumentTable() = 0;
@@ -57,6 +60,8 @@ public:
     // opened one there is no such record, and a value for it has nowhere to go.
     virtual void NoteRecordOpened() = 0;
     virtual bool IsRecordOpen() const = 0;
+    // The trimmed line at hand changes nothing, for the reason kind.
+    virtual void NoteIgnoredLine(IReadObserver::IgnoredLine kind, const std::wstring& line) = 0;
 
 protected:
     // Never destroyed through this interface.

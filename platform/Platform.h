@@ -2,6 +2,7 @@
 // the POSIX implementations give the same results for the same bytes.
 #pragma once
 
+#include "plugin/ByteSource.h"
 #include "plugin/PluginConfig.h"
 
 #include <cstddef>
@@ -21,7 +22,7 @@ enum class ReadStatus
 // A file opened for reading only, shared with other readers and writers, read in pieces and
 // unchanged (no line-end translation). Only what holds text that ends can be opened: a disk file
 // on either platform, and on POSIX a pipe as well.
-class CInputFile
+class CInputFile final : public IByteSource
 {
 public:
     CInputFile() = default;
@@ -32,14 +33,14 @@ public:
     // Opens the file at a wide path, closing the one open before. Never throws.
     ReadStatus Open(const wchar_t* path) noexcept;
     // True for a file that can be read again from its start; false for a pipe.
-    bool IsRewindable() const noexcept { return m_rewindable; }
+    bool IsRewindable() const noexcept override { return m_rewindable; }
     // The file's size when it was opened, 0 when it has none (a pipe); only a first guess, as
     // the file may change while it is read.
     std::uint64_t SizeWhenOpened() const noexcept { return m_size; }
     // Up to size bytes from the current position; got is 0 at the end. False on a read error.
-    bool Read(char* buffer, std::size_t size, std::size_t& got) noexcept;
+    bool Read(char* buffer, std::size_t size, std::size_t& got) noexcept override;
     // Goes back to the start of a rewindable file. False when that fails.
-    bool Rewind() noexcept;
+    bool Rewind() noexcept override;
     void Close() noexcept;
 
 private:

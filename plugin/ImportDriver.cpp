@@ -37,9 +37,18 @@ void Import(IImportFileList* files, IGroundDataReceiver* receiver) noexcept
     }
 }
 
-void ImportFile(const std::wstring& path, IGroundDataReceiver* receiver) noexcept
+void ImportFile(const std::wstring& path, IGroundDataReceiver* receiver,
+                IReadObserver* observer) noexcept
 {
-    Driver::ImportFileWith<CParser>(path, receiver);
+    if (receiver)
+        Driver::ImportFileWith<CParser>(path, receiver, observer);
+}
+
+void ImportSource(const std::wstring& shownPath, IByteSource* source, IGroundDataReceiver* receiver,
+                  IReadObserver* observer) noexcept
+{
+    if (receiver)
+        Driver::ImportSourceWith<CParser>(shownPath, source, receiver, observer);
 }
 
 namespace Driver
@@ -52,30 +61,26 @@ constexpr unsigned int ControlZ = 0x1A;
 
 } // namespace
 
-Platform::ReadStatus CFileLines::Read(const std::wstring& path)
+bool CFileLines::Read(IByteSource& source)
 {
+    m_source = &source;
     m_count = 0;
     m_failed = false;
-    const Platform::ReadStatus status = m_file.Open(path.c_str());
-    if (status != Platform::ReadStatus::Read)
-        return status;
-    m_holdWhole = !m_file.IsRewindable();
+    m_holdWhole = !source.IsRewindable();
     if (!Start())
-        return Platform::ReadStatus::ReadFailed;
+        return false;
     const char* line = nullptr;
     std::size_t size = 0;
     while (NextLine(line, size))
         ++m_count;
     if (m_failed)
-        return Platform::ReadStatus::ReadFailed;
+        return false;
     if (m_holdWhole)
     {
         m_begin = m_searched = m_textStart;
-        return status;
+        return true;
     }
-    if (!m_file.Rewind() || !Start())
-        return Platform::ReadStatus::ReadFailed;
-    return status;
+    return source.Rewind() && Start();
 }
 
 bool CFileLines::Start()
@@ -160,7 +165,9 @@ bool CFileLines::ReadMore()
     if (m_buffer.size() - m_end < kBlock / 2)
         m_buffer.resize(std::max(m_buffer.size() + m_buffer.size() / 2, m_end + kBlock));
     std::size_t got = 0;
-    if (!m_file.Read(&m_buffer[m_end], m_buffer.size() - m_end, got))
+    const std::size_t room = m_buffer.size() - m_end;
+    // A source of the host's that claims more than it was given room for has failed too.
+    if (!m_source->Read(&m_buffer[m_end], room, got) || got > room)
     {
         m_failed = true;
         m_atEnd = true;

@@ -1,11 +1,13 @@
-// The body of the plug-in's Import: walks the host's file list, reads each file, and feeds its
-// lines one by one to a parser made for that file, telling the receiver which file and line are
-// being worked on and how far the work has come.
+// The body of the reader's entries: reads each file from its byte source and feeds its lines one
+// by one to a parser made for that file, telling the receiver which file and line are being
+// worked on and how far the work has come.
 #pragma once
 
+#include "parser/LineCapacity.h"
 #include "platform/Platform.h"
 #include "plugin/HostInterfaces.h"
 #include "plugin/Messages.h"
+#include "plugin/ReaderCore.h"
 #include "plugin/UnicodeText.h"
 #include "resources/MessageIds.h"
 
@@ -27,27 +29,21 @@ private:
     std::int32_t m_messageId;
 };
 
-// Imports every file of the list into the receiver, in list order. Both are borrowed for the call;
-// returns at once when either is null. Nothing thrown inside leaves it.
-void Import(IImportFileList* files, IGroundDataReceiver* receiver) noexcept;
-
-// One file, from BeginFile to the last message; an empty path is a file that cannot be opened.
-void ImportFile(const std::wstring& path, IGroundDataReceiver* receiver) noexcept;
-
 namespace Driver
 {
 
-// The lines of one file, read in blocks and decoded one at a time as they are walked, so that a
-// file costs a block and its longest line in memory rather than its size. The lines are counted
-// in a first pass over the file, as progress needs their number; a pipe, which cannot be read
-// twice, is held whole instead. As in a text-mode read on Windows, the file ends at its first
-// Ctrl-Z. A file that starts with a byte-order mark is UTF-8 or UTF-16 without its mark; any
-// other is in the calling thread's code page.
+// The lines of one file, read in blocks from its byte source and decoded one at a time as they
+// are walked, so that a file costs a block and its longest line in memory rather than its size.
+// The lines are counted in a first pass over the source, as progress needs their number; a source
+// that cannot be read twice (a pipe) is held whole instead. As in a text-mode read on Windows, the
+// file ends at its first Ctrl-Z. A file that starts with a byte-order mark is UTF-8 or UTF-16
+// without its mark; any other is in the calling thread's code page.
 class CFileLines
 {
 public:
-    // Opens the file and counts its lines; the walk starts at the first line.
-    Platform::ReadStatus Read(const std::wstring& path);
+    // Counts the lines of the source, which is borrowed until the walk ends; the walk starts at
+    // the first line. False when the source could not be read to its end, or rewound.
+    bool Read(IByteSource& source);
 
     // Lines end at each LF; a last line without LF counts, a final LF starts no empty line. A
     // file that grows after it was counted is walked to its counted lines only.
@@ -56,7 +52,7 @@ public:
     // Decodes the next line into text: the characters before its LF, without a CR right before
     // the LF, up to the first NUL. False after the last, or when reading failed (see Failed).
     bool DecodeNext(std::wstring& text);
-    // True when the file could not be read again after it was counted.
+    // True when the source could not be read again after it was counted.
     bool Failed() const { return m_failed; }
 
 private:
@@ -78,7 +74,7 @@ private:
     bool IsUnit(std::size_t offset, unsigned int unit) const;
     void Decode(const char* begin, std::size_t size, std::wstring& text) const;
 
-    Platform::CInputFile m_file;
+    IByteSource* m_source = nullptr;
     TextEncoding m_encoding = TextEncoding::ThreadCodePage;
     // The window: bytes [m_begin, m_end) of m_buffer are read and not yet walked; those before
     // m_checked are checked for Ctrl-Z and hold whole units (unit-aligned from m_begin).
@@ -96,33 +92,32 @@ private:
     std::size_t m_count = 0;
 };
 
-// Longer than any line of a real file; a line buffer grown past it is not kept for the next.
-constexpr std::size_t kKeptLineCapacity = 64 * 1024;
-
 // Passes the text of id to the receiver's ReportFileError.
 void ReportFileMessage(IGroundDataReceiver* receiver, std::int32_t id) noexcept;
 
-// The steps of one file with any parser that is made from the receiver, takes lines with
-// ProcessLine and answers IsFormatRecognised, as CParser does. Receiver calls, in order:
-// BeginFile; for a file that cannot be read, message 101 and nothing else; otherwise the parser's
-// construction (where it asks for the converter factory), then per line SetCurrentLine, whatever
-// the parser sends, SetProgress; then SetProgress(100) and, when no known section was opened,
-// SetCurrentLine(-1) and message 106. A line that fails is reported for that line (a
-// CParseException with its own message, anything else with 107) and the next line goes on.
+// The steps of one file with any parser that is made from the receiver and the observer, takes
+// lines with ProcessLine, is told FinishFile after the last and answers IsFormatRecognised, as
+// CParser does. Receiver calls, in order: BeginFile(shownPath); for a source that is null or
+// cannot be read, message 101 and nothing else; otherwise the parser's construction (where it asks
+// for the converter factory), then per line SetCurrentLine, whatever the parser sends,
+// SetProgress; then SetProgress(100) and, when no known section was opened, SetCurrentLine(-1)
+// and message 106. A line that fails is reported for that line (a CParseException with its own
+// message, anything else with 107) and the next line goes on.
 template <class Parser>
-void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noexcept
+void ImportSourceWith(const std::wstring& shownPath, IByteSource* source,
+                      IGroundDataReceiver* receiver, IReadObserver* observer) noexcept
 {
-    receiver->BeginFile(path.c_str());
+    receiver->BeginFile(shownPath.c_str());
     try
     {
         CFileLines lines;
-        if (path.empty() || lines.Read(path) != Platform::ReadStatus::Read)
+        if (!source || !lines.Read(*source))
         {
             ReportFileMessage(receiver, MessageId::CannotOpenFile);
             return;
         }
 
-        Parser parser(receiver);
+        Parser parser(receiver, observer);
         const std::size_t count = lines.Count();
         // A file of more lines than an int counts has its last ones announced as the last index.
         const std::size_t lastIndex = std::numeric_limits<std::int32_t>::max();
@@ -140,7 +135,7 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
                         ReportFileMessage(receiver, MessageId::CannotOpenFile);
                     break;
                 }
-                parser.ProcessLine(line);
+                parser.ProcessLine(line, i);
             }
             catch (const CParseException& failure)
             {
@@ -160,6 +155,7 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
             receiver->SetProgress(static_cast<float>(done) / static_cast<float>(count));
         }
         receiver->SetProgress(100.0f);
+        parser.FinishFile();
 
         if (!parser.IsFormatRecognised())
         {
@@ -172,6 +168,17 @@ void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver) noe
         // Only memory can run out here, making the parser: the file is not imported.
         ReportFileMessage(receiver, MessageId::CannotOpenFile);
     }
+}
+
+// The same for the file at path, read through the platform layer; an empty path, or one that
+// does not open, is a file that cannot be opened.
+template <class Parser>
+void ImportFileWith(const std::wstring& path, IGroundDataReceiver* receiver,
+                    IReadObserver* observer = nullptr) noexcept
+{
+    Platform::CInputFile file;
+    const bool opened = !path.empty() && file.Open(path.c_str()) == Platform::ReadStatus::Read;
+    ImportSourceWith<Parser>(path, opened ? &file : nullptr, receiver, observer);
 }
 
 } // namespace Driver

@@ -25,4 +25,9 @@ bool CDatabase::IsSectionEnd(const std::wstring& line)
 
 void CDatabase::HandleLine(const std::wstring&) {}
 
+std::wstring_view CDatabase::Name() const
+{
+    return SectionNames::Database;
+}
+
 } // namespace State

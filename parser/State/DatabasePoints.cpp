@@ -31,8 +31,6 @@ CDatabasePoints::CDatabasePoints(CColumnNames columns)
       m_eastColumn(FindColumn(L"East")), m_elevationColumn(FindColumn(L"Elevation")),
       m_codeColumn(FindColumn(L"Code")), m_classColumn(FindColumn(L"CLASS"))
 {
-    m_fields.KeepColumns({m_pointNoColumn, m_pointIdColumn, m_northColumn, m_eastColumn,
-                          m_elevationColumn, m_codeColumn, m_classColumn});
 }
 
 ParserStatePtr CDatabasePoints::BeginSection(const std::wstring& line)
@@ -110,6 +108,11 @@ void CDatabasePoints::SendCoordinate(ILinearConverter* converter, std::int32_t c
         return;
     if (const std::optional<double> value = ConvertField(converter, m_fields[column]))
         (Context()->GetReceiver()->*set)(*value);
+}
+
+std::wstring_view CDatabasePoints::Name() const
+{
+    return SectionNames::Points;
 }
 
 } // namespace State

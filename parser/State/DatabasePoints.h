@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 #include "plugin/HostInterfaces.h"
 
@@ -18,6 +17,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 
 private:
     // Sends one coordinate through the linear converter when its field holds text that converts.
@@ -34,7 +34,6 @@ private:
     const std::int32_t m_classColumn;
 
     // Reused from row to row.
-    CFieldList m_fields;
 };
 
 } // namespace State

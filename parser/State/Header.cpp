@@ -32,22 +32,24 @@ void CHeader::HandleLine(const std::wstring& line)
 {
     using boost::placeholders::_1;
     IParserStateContext* context = Context();
-    ApplyCharSetting(line, L"SEPARATOR",
-                     boost::bind(&IParserStateContext::SetSeparator, context, _1));
-    ApplyCharSetting(line, L"TERMINATOR",
-                     boost::bind(&IParserStateContext::SetTerminator, context, _1));
+    // A line starts with one keyword at most, so the second is not tried after the first failed.
+    if (!ApplyCharSetting(line, L"SEPARATOR",
+                          boost::bind(&IParserStateContext::SetSeparator, context, _1)) ||
+        !ApplyCharSetting(line, L"TERMINATOR",
+                          boost::bind(&IParserStateContext::SetTerminator, context, _1)))
+        context->NoteIgnoredLine(IReadObserver::IgnoredLine::HeaderSetting, line);
 }
 
-void CHeader::ApplyCharSetting(const std::wstring& line, const wchar_t* keyword,
+bool CHeader::ApplyCharSetting(const std::wstring& line, const wchar_t* keyword,
                                const CharSetter& setter)
 {
     const std::locale locale;
     if (!boost::algorithm::istarts_with(line, keyword, locale))
-        return;
+        return true;
 
     const std::vector<std::wstring> fields = SplitHeaderKeywords(line, 3);
     if (fields.size() != 2)
-        return;
+        return false;
 
     const std::wstring& value = fields[1];
     wchar_t character = L'\0';
@@ -61,7 +63,7 @@ void CHeader::ApplyCharSetting(const std::wstring& line, const wchar_t* keyword,
         }
         catch (const boost::bad_lexical_cast&)
         {
-            return;
+            return false;
         }
         character = static_cast<wchar_t>(static_cast<unsigned int>(code) & 0xFFFFu);
     }
@@ -70,6 +72,12 @@ void CHeader::ApplyCharSetting(const std::wstring& line, const wchar_t* keyword,
         character = value[0];
     }
     setter(character);
+    return true;
+}
+
+std::wstring_view CHeader::Name() const
+{
+    return SectionNames::Header;
 }
 
 } // namespace State

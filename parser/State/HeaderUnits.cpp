@@ -40,6 +40,32 @@ const UnitCode* FindUnit(const UnitCode (&units)[N], const std::wstring& unit)
     return nullptr;
 }
 
+struct DateUnit
+{
+    const wchar_t* unit;
+    IReadObserver::DateOrder order;
+};
+const DateUnit kDateUnits[] = {{L"DMY", IReadObserver::DateOrder::DayMonthYear},
+                               {L"MDY", IReadObserver::DateOrder::MonthDayYear},
+                               {L"YMD", IReadObserver::DateOrder::YearMonthDay},
+                               {L"MJD", IReadObserver::DateOrder::ModifiedJulianDay}};
+
+boost::shared_ptr<IDateConverter> MakeDateConverter(IReadObserver::DateOrder order)
+{
+    switch (order)
+    {
+    case IReadObserver::DateOrder::MonthDayYear:
+        return boost::make_shared<CDateMDYConverter>();
+    case IReadObserver::DateOrder::YearMonthDay:
+        return boost::make_shared<CDateYMDConverter>();
+    case IReadObserver::DateOrder::ModifiedJulianDay:
+        return boost::make_shared<CDateMJDConverter>();
+    case IReadObserver::DateOrder::DayMonthYear:
+        break;
+    }
+    return boost::make_shared<CDateDMYConverter>();
+}
+
 // The receiver's factory, with the reference it hands out; empty when there is none.
 Plugin::CRefPtr<IUnitConverterFactory> FetchFactory(IParserStateContext& context)
 {
@@ -50,9 +76,9 @@ Plugin::CRefPtr<IUnitConverterFactory> FetchFactory(IParserStateContext& context
 
 // The factory is fetched (and given back) even when the unit matches nothing. A recognised unit
 // that the host cannot convert leaves the quantity without a converter rather than reading the
-// values in the previous unit.
+// values in the previous unit. False when the unit is not one of units.
 template <class TConverter, std::size_t N>
-void InstallConverter(IParserStateContext& context, const std::wstring& unit,
+bool InstallConverter(IParserStateContext& context, const std::wstring& unit,
                       const UnitCode (&units)[N],
                       TConverter* (IUnitConverterFactory::*create)(std::int32_t),
                       void (IParserStateContext::*install)(TConverter*))
@@ -60,10 +86,11 @@ void InstallConverter(IParserStateContext& context, const std::wstring& unit,
     const Plugin::CRefPtr<IUnitConverterFactory> factory = FetchFactory(context);
     const UnitCode* entry = FindUnit(units, unit);
     if (!entry)
-        return;
+        return false;
     const Plugin::CRefPtr<TConverter> converter = Plugin::CRefPtr<TConverter>::Adopt(
         factory ? (factory.Get()->*create)(entry->code) : nullptr);
     (context.*install)(converter.Get());
+    return true;
 }
 
 } // namespace
@@ -81,79 +108,77 @@ bool CHeaderUnits::IsSectionEnd(const std::wstring& line)
 void CHeaderUnits::HandleLine(const std::wstring& line)
 {
     const std::vector<std::wstring> words = SplitOnBlanks(line, 3);
-    if (words.size() != 2)
-        return;
-    HandleAngle(words[0], words[1]);
-    HandleLinear(words[0], words[1]);
-    HandleTemperature(words[0], words[1]);
-    HandlePressure(words[0], words[1]);
-    HandleDate(words[0], words[1]);
+    // A quantity is one handler's only, so none after the one that read it would act.
+    if (words.size() != 2 ||
+        !(HandleAngle(words[0], words[1]) || HandleLinear(words[0], words[1]) ||
+          HandleTemperature(words[0], words[1]) || HandlePressure(words[0], words[1]) ||
+          HandleDate(words[0], words[1])))
+        Context()->NoteIgnoredLine(IReadObserver::IgnoredLine::UnitLine, line);
 }
 
-void CHeaderUnits::HandleAngle(const std::wstring& quantity, const std::wstring& unit)
+bool CHeaderUnits::HandleAngle(const std::wstring& quantity, const std::wstring& unit)
 {
     if (quantity != L"ANGULAR")
-        return;
+        return false;
     IParserStateContext& context = *Context();
     const Plugin::CRefPtr<IUnitConverterFactory> factory = FetchFactory(context);
     const UnitCode* entry = FindUnit(kAngleUnits, unit);
     if (!entry)
-        return;
+        return false;
     const Plugin::CRefPtr<Plugin::IAngleConverter> host =
         Plugin::CRefPtr<Plugin::IAngleConverter>::Adopt(
             factory ? factory->CreateAngleConverter(entry->code) : nullptr);
     if (entry->code != kDottedDmsCode)
     {
         context.SetAngleConverter(host.Get());
-        return;
+        return true;
     }
     // The packed converter takes its own reference to the host's; once the handler's references
     // go, the context holds the only one to the packed converter.
     const Plugin::CRefPtr<Plugin::IAngleConverter> packed =
         Plugin::CRefPtr<Plugin::IAngleConverter>::Share(new CAngleDMSConverter(host.Get()));
     context.SetAngleConverter(packed.Get());
+    return true;
 }
 
-void CHeaderUnits::HandleLinear(const std::wstring& quantity, const std::wstring& unit)
+bool CHeaderUnits::HandleLinear(const std::wstring& quantity, const std::wstring& unit)
 {
-    if (quantity == L"LINEAR")
-        InstallConverter(*Context(), unit, kLinearUnits,
-                         &IUnitConverterFactory::CreateLinearConverter,
-                         &IParserStateContext::SetLinearConverter);
+    return quantity == L"LINEAR" && InstallConverter(*Context(), unit, kLinearUnits,
+                                                     &IUnitConverterFactory::CreateLinearConverter,
+                                                     &IParserStateContext::SetLinearConverter);
 }
 
-void CHeaderUnits::HandleTemperature(const std::wstring& quantity, const std::wstring& unit)
+bool CHeaderUnits::HandleTemperature(const std::wstring& quantity, const std::wstring& unit)
 {
-    if (quantity == L"TEMP")
-        InstallConverter(*Context(), unit, kTemperatureUnits,
-                         &IUnitConverterFactory::CreateTemperatureConverter,
-                         &IParserStateContext::SetTemperatureConverter);
+    return quantity == L"TEMP" &&
+           InstallConverter(*Context(), unit, kTemperatureUnits,
+                            &IUnitConverterFactory::CreateTemperatureConverter,
+                            &IParserStateContext::SetTemperatureConverter);
 }
 
-void CHeaderUnits::HandlePressure(const std::wstring& quantity, const std::wstring& unit)
+bool CHeaderUnits::HandlePressure(const std::wstring& quantity, const std::wstring& unit)
 {
-    if (quantity == L"PRESS")
-        InstallConverter(*Context(), unit, kPressureUnits,
-                         &IUnitConverterFactory::CreatePressureConverter,
-                         &IParserStateContext::SetPressureConverter);
+    return quantity == L"PRESS" && InstallConverter(*Context(), unit, kPressureUnits,
+                                                    &IUnitConverterFactory::CreatePressureConverter,
+                                                    &IParserStateContext::SetPressureConverter);
 }
 
-void CHeaderUnits::HandleDate(const std::wstring& quantity, const std::wstring& unit)
+bool CHeaderUnits::HandleDate(const std::wstring& quantity, const std::wstring& unit)
 {
     if (quantity != L"TIME")
-        return;
-    boost::shared_ptr<IDateConverter> converter;
-    if (unit == L"DMY")
-        converter = boost::make_shared<CDateDMYConverter>();
-    else if (unit == L"MDY")
-        converter = boost::make_shared<CDateMDYConverter>();
-    else if (unit == L"YMD")
-        converter = boost::make_shared<CDateYMDConverter>();
-    else if (unit == L"MJD")
-        converter = boost::make_shared<CDateMJDConverter>();
-    else
-        return;
-    Context()->SetDateConverter(converter);
+        return false;
+    for (const DateUnit& entry : kDateUnits)
+        if (unit == entry.unit)
+        {
+            Context()->SetDateConverter(MakeDateConverter(entry.order), entry.order);
+            return true;
+        }
+    return false;
+}
+
+std::wstring_view CHeaderUnits::Name() const
+{
+    return SectionNames::Units;
 }
 
 } // namespace State

@@ -38,4 +38,9 @@ bool CInitial::IsSectionEnd(const std::wstring&)
 
 void CInitial::HandleLine(const std::wstring&) {}
 
+std::wstring_view CInitial::Name() const
+{
+    return {};
+}
+
 } // namespace State

@@ -21,4 +21,9 @@ bool CMeteo::IsSectionEnd(const std::wstring& line)
 
 void CMeteo::HandleLine(const std::wstring&) {}
 
+std::wstring_view CMeteo::Name() const
+{
+    return SectionNames::Meteo;
+}
+
 } // namespace State

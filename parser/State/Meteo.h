@@ -12,6 +12,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 };
 
 } // namespace State

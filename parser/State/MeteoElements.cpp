@@ -11,7 +11,6 @@ CMeteoElements::CMeteoElements(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_stationColumn(FindColumn(L"StnNo")),
       m_temperatureColumn(FindColumn(L"DryTemp")), m_pressureColumn(FindColumn(L"AtmPress"))
 {
-    m_fields.KeepColumns({m_stationColumn, m_temperatureColumn, m_pressureColumn});
 }
 
 ParserStatePtr CMeteoElements::BeginSection(const std::wstring&)
@@ -43,6 +42,11 @@ void CMeteoElements::HandleLine(const std::wstring& line)
 
     // The first row for a station stands, even one whose readings both failed.
     Context()->GetMeteoTable().try_emplace(m_fields[m_stationColumn].str(), readings);
+}
+
+std::wstring_view CMeteoElements::Name() const
+{
+    return SectionNames::Elements;
 }
 
 } // namespace State

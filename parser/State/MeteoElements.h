@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 
 #include <cstdint>
@@ -17,12 +16,12 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 
 private:
     const std::int32_t m_stationColumn;
     const std::int32_t m_temperatureColumn;
     const std::int32_t m_pressureColumn;
-    CFieldList m_fields;
 };
 
 } // namespace State

@@ -19,4 +19,9 @@ bool CSkipSection::IsSectionEnd(const std::wstring& line)
 
 void CSkipSection::HandleLine(const std::wstring&) {}
 
+std::wstring_view CSkipSection::Name() const
+{
+    return m_name;
+}
+
 } // namespace State

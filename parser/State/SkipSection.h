@@ -17,8 +17,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
-
-    const std::wstring& Name() const { return m_name; }
+    std::wstring_view Name() const override;
 
 private:
     const std::wstring m_name;

@@ -3,11 +3,17 @@
 namespace State
 {
 
-CStateBaseWithParams::CStateBaseWithParams(CColumnNames columns) : m_columns(std::move(columns)) {}
-
-std::int32_t CStateBaseWithParams::FindColumn(const std::wstring& name) const
+CStateBaseWithParams::CStateBaseWithParams(CColumnNames columns) : m_columns(std::move(columns))
 {
-    return m_columns.Find(name);
+    // Until a column is looked up, no field of a row is of use.
+    m_fields.KeepFirst(0);
+}
+
+std::int32_t CStateBaseWithParams::FindColumn(const std::wstring& name)
+{
+    const std::int32_t position = m_columns.Find(name);
+    m_fields.KeepColumn(position);
+    return position;
 }
 
 } // namespace State

@@ -30,4 +30,9 @@ bool CTheodolite::IsSectionEnd(const std::wstring& line)
 
 void CTheodolite::HandleLine(const std::wstring&) {}
 
+std::wstring_view CTheodolite::Name() const
+{
+    return SectionNames::Theodolite;
+}
+
 } // namespace State

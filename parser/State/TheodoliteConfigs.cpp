@@ -10,7 +10,6 @@ CTheodoliteConfigs::CTheodoliteConfigs(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_configColumn(FindColumn(L"CfgNo")),
       m_instrumentColumn(FindColumn(L"InstrName"))
 {
-    m_fields.KeepColumns({m_configColumn, m_instrumentColumn});
 }
 
 ParserStatePtr CTheodoliteConfigs::BeginSection(const std::wstring&)
@@ -37,6 +36,11 @@ void CTheodoliteConfigs::HandleLine(const std::wstring& line)
     if (instrument == instruments.end())
         return;
     Context()->GetConfigTable().try_emplace(m_fields[m_configColumn].str(), instrument->second);
+}
+
+std::wstring_view CTheodoliteConfigs::Name() const
+{
+    return SectionNames::Configs;
 }
 
 } // namespace State

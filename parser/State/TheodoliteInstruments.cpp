@@ -34,7 +34,6 @@ CTheodoliteInstruments::CTheodoliteInstruments(CColumnNames columns)
     : CStateBaseWithParams(std::move(columns)), m_nameColumn(FindColumn(L"Name")),
       m_typeColumn(FindColumn(L"V_TYPE"))
 {
-    m_fields.KeepColumns({m_nameColumn, m_typeColumn});
 }
 
 ParserStatePtr CTheodoliteInstruments::BeginSection(const std::wstring&)
@@ -59,6 +58,11 @@ void CTheodoliteInstruments::HandleLine(const std::wstring& line)
         return;
     // The first row for an instrument stands; later ones do not replace it.
     Context()->GetInstrumentTable().try_emplace(m_fields[m_nameColumn].str(), offset);
+}
+
+std::wstring_view CTheodoliteInstruments::Name() const
+{
+    return SectionNames::Instruments;
 }
 
 } // namespace State

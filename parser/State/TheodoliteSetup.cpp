@@ -53,4 +53,9 @@ void CTheodoliteSetup::HandleLine(const std::wstring& line)
     }
 }
 
+std::wstring_view CTheodoliteSetup::Name() const
+{
+    return SectionNames::Setup;
+}
+
 } // namespace State

@@ -17,6 +17,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 
 private:
     // Readings of the station named by the last STN_NO line that the meteo table knew; both

@@ -15,8 +15,6 @@ CTheodoliteSlope::CTheodoliteSlope(CColumnNames columns)
       m_distanceColumn(FindColumn(L"SDist")), m_reflectorColumn(FindColumn(L"RefHt")),
       m_dateColumn(FindColumn(L"Date"))
 {
-    m_fields.KeepColumns({m_targetNoColumn, m_targetIdColumn, m_configColumn, m_horizontalColumn,
-                          m_verticalColumn, m_distanceColumn, m_reflectorColumn, m_dateColumn});
 }
 
 ParserStatePtr CTheodoliteSlope::BeginSection(const std::wstring&)
@@ -93,6 +91,11 @@ void CTheodoliteSlope::SendVerticalAngleOffset(IGroundDataReceiver& receiver)
         receiver.SetVerticalAngleOffset(config->second);
         m_offsetSent = true;
     }
+}
+
+std::wstring_view CTheodoliteSlope::Name() const
+{
+    return SectionNames::Slope;
 }
 
 } // namespace State

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "parser/Lexer.h"
 #include "parser/State/StateBaseWithParams.h"
 
 #include <cstdint>
@@ -20,6 +19,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
     void HandleLine(const std::wstring& line) override;
+    std::wstring_view Name() const override;
 
 private:
     void SendDate(IGroundDataReceiver& receiver);
@@ -37,7 +37,6 @@ private:
     // usable one.
     bool m_dateSent = false;
     bool m_offsetSent = false;
-    CFieldList m_fields;
     std::wstring m_date;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/FileNames.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -9,42 +11,6 @@
 
 namespace Platform
 {
-namespace
-{
-
-// File names are UTF-8 on the systems this build serves. False for a wide character that no
-// UTF-8 sequence stands for.
-bool AppendUtf8(std::string& out, wchar_t character)
-{
-    const auto c = static_cast<std::uint32_t>(character);
-    if (c < 0x80)
-        out += static_cast<char>(c);
-    else if (c < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x10000)
-    {
-        if (c >= 0xD800 && c < 0xE000)
-            return false;
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x110000)
-    {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else
-        return false;
-    return true;
-}
-
-} // namespace
 
 ReadStatus CInputFile::Open(const wchar_t* path) noexcept
 {
@@ -54,9 +20,8 @@ ReadStatus CInputFile::Open(const wchar_t* path) noexcept
         if (!path || !*path)
             return ReadStatus::CannotOpen;
         std::string name;
-        for (const wchar_t* c = path; *c; ++c)
-            if (!AppendUtf8(name, *c))
-                return ReadStatus::CannotOpen;
+        if (!EncodeFileName(path, name))
+            return ReadStatus::CannotOpen;
 
         // Opened without waiting: a FIFO that no one writes to would block open() itself.
         int descriptor;

@@ -18,11 +18,14 @@ struct CParserHarness
     CRecordingReceiver receiver{&factory};
     std::unique_ptr<CParser> parser = std::make_unique<CParser>(&receiver);
 
+    // Lines are numbered on from those fed before.
     void Feed(const std::vector<std::wstring>& lines)
     {
-        for (const std::wstring& line : lines)
-            parser->ProcessLine(line);
+        for (std::wstring line : lines)
+            parser->ProcessLine(line, nextLine++);
     }
+
+    std::size_t nextLine = 0;
 
     // Destroys the parser, after which every converter reference must have been given back.
     void Finish() { parser.reset(); }

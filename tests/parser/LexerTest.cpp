@@ -36,13 +36,17 @@ public:
     Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override { return {}; }
     void SetPressureConverter(IPressureConverter*) override {}
     boost::shared_ptr<IDateConverter> GetDateConverter() const override { return {}; }
-    void SetDateConverter(const boost::shared_ptr<IDateConverter>&) override {}
+    void SetDateConverter(const boost::shared_ptr<IDateConverter>&,
+                          IReadObserver::DateOrder) override
+    {
+    }
     PointTable& GetPointTable() override { return m_points; }
     MeteoTable& GetMeteoTable() override { return m_meteo; }
     InstrumentTable& GetInstrumentTable() override { return m_instruments; }
     ConfigTable& GetConfigTable() override { return m_configs; }
     void NoteRecordOpened() override {}
     bool IsRecordOpen() const override { return false; }
+    void NoteIgnoredLine(IReadObserver::IgnoredLine, const std::wstring&) override {}
 
 private:
     wchar_t m_separator;
@@ -201,6 +205,35 @@ TEST(LexerSplitRow, ReusesTheFieldListFromRowToRow)
     EXPECT_FALSE(list.Has(-1));
     SplitRow(context, L"", list);
     EXPECT_TRUE(list.empty());
+}
+
+// The columns a section reader looks up, in its own order, and the fields of "0,1,2,3,4" kept.
+struct KeepCase
+{
+    std::vector<std::int32_t> positions;
+    Fields kept;
+};
+
+TEST(LexerFieldList, KeepsTheFieldsUpToTheLastColumnLookedUp)
+{
+    const KeepCase cases[] = {
+        {{}, {}},
+        {{-1, -1}, {}},
+        {{0}, {L"0"}},
+        {{2, -1}, {L"0", L"1", L"2"}},
+        {{3, 0, 1}, {L"0", L"1", L"2", L"3"}},
+        {{1, 9}, {L"0", L"1", L"2", L"3", L"4"}},
+    };
+    CLexerContext context;
+    for (const KeepCase& c : cases)
+    {
+        CFieldList list;
+        list.KeepFirst(0);
+        for (const std::int32_t position : c.positions)
+            list.KeepColumn(position);
+        SplitRow(context, L"0,1,2,3,4", list);
+        EXPECT_EQ(c.kept, ToVector(list)) << ::testing::PrintToString(c.positions);
+    }
 }
 
 struct KeywordCase

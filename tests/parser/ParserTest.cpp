@@ -30,7 +30,7 @@ void ExpectDepths(const std::vector<Step>& steps)
     CParserHarness harness;
     for (std::size_t i = 0; i < steps.size(); ++i)
     {
-        harness.parser->ProcessLine(steps[i].line);
+        harness.Feed({steps[i].line});
         EXPECT_EQ(steps[i].depth, harness.parser->StateDepth())
             << "after line " << i << " (" << TestDoubles::Utf8(steps[i].line) << ")";
     }
@@ -258,7 +258,8 @@ TEST(ParserContext, MissingHostObjectsLeaveTheQuantitiesWithoutConverters)
         EXPECT_FALSE(parser.GetLinearConverter());
         EXPECT_FALSE(parser.GetTemperatureConverter());
         EXPECT_FALSE(parser.GetPressureConverter());
-        parser.ProcessLine(L"DATABASE");
+        std::wstring line = L"DATABASE";
+        parser.ProcessLine(line, 0);
         EXPECT_TRUE(parser.IsFormatRecognised());
     }
 
@@ -282,7 +283,8 @@ TEST(ParserContext, ADateConverterInUseOutlivesItsReplacement)
 {
     CParserHarness harness;
     boost::shared_ptr<IDateConverter> inUse = harness.parser->GetDateConverter();
-    harness.parser->SetDateConverter(boost::make_shared<CDateYMDConverter>());
+    harness.parser->SetDateConverter(boost::make_shared<CDateYMDConverter>(),
+                                     IReadObserver::DateOrder::YearMonthDay);
     std::wstring date;
     EXPECT_TRUE(inUse->Convert(L"25-12-2019", date));
     EXPECT_EQ(L"20191225", date);

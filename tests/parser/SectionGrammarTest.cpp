@@ -109,6 +109,7 @@ public:
     ParserStatePtr BeginSection(const std::wstring&) override { return ParserStatePtr(); }
     bool IsSectionEnd(const std::wstring&) override { return false; }
     void HandleLine(const std::wstring&) override {}
+    std::wstring_view Name() const override { return {}; }
 };
 
 TEST(SectionGrammar, FindColumnMatchesExactNamesAndTheFirstOfDuplicates)
@@ -121,7 +122,8 @@ TEST(SectionGrammar, FindColumnMatchesExactNamesAndTheFirstOfDuplicates)
     EXPECT_EQ(-1, columns.FindColumn(L"pointno"));
     EXPECT_EQ(-1, columns.FindColumn(L"PointNo "));
     EXPECT_EQ(-1, columns.FindColumn(L"East"));
-    EXPECT_EQ(-1, CColumns(std::vector<std::wstring>()).FindColumn(L""));
+    CColumns none{std::vector<std::wstring>()};
+    EXPECT_EQ(-1, none.FindColumn(L""));
 }
 
 } // namespace

@@ -108,8 +108,10 @@ std::string RandomFile(std::mt19937& random, const std::string& mark, std::size_
 
 std::vector<std::wstring> WalkedLines(const std::wstring& path, std::size_t& count)
 {
+    Platform::CInputFile file;
+    EXPECT_EQ(Platform::ReadStatus::Read, file.Open(path.c_str()));
     Driver::CFileLines lines;
-    EXPECT_EQ(Platform::ReadStatus::Read, lines.Read(path));
+    EXPECT_TRUE(lines.Read(file));
     count = lines.Count();
     std::vector<std::wstring> walked;
     std::wstring text;

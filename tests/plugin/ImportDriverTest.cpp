@@ -35,8 +35,9 @@ class CScriptedParser
 public:
     static Lines s_lines;
     static bool s_failConstruction;
+    static int s_finished;
 
-    explicit CScriptedParser(IGroundDataReceiver* receiver)
+    CScriptedParser(IGroundDataReceiver* receiver, IReadObserver*)
     {
         if (IUnitConverterFactory* factory = receiver->GetConverterFactory())
             factory->Release();
@@ -44,8 +45,9 @@ public:
             throw std::bad_alloc();
     }
 
-    void ProcessLine(const std::wstring& line)
+    void ProcessLine(std::wstring& line, std::size_t index)
     {
+        EXPECT_EQ(s_lines.size(), index);
         const std::string text = Utf8(line);
         s_lines.push_back(text);
         if (text == "recognised")
@@ -60,6 +62,7 @@ public:
             throw 42;
     }
 
+    void FinishFile() { ++s_finished; }
     bool IsFormatRecognised() const { return m_recognised; }
 
 private:
@@ -68,6 +71,7 @@ private:
 
 Lines CScriptedParser::s_lines;
 bool CScriptedParser::s_failConstruction = false;
+int CScriptedParser::s_finished = 0;
 
 class ImportDriver : public ::testing::Test
 {
@@ -83,6 +87,7 @@ protected:
     Lines Scripted(const std::string& bytes)
     {
         CScriptedParser::s_lines.clear();
+        CScriptedParser::s_finished = 0;
         const std::wstring path = m_files.Write("scripted.idx", bytes);
         CRecordingReceiver receiver;
         Driver::ImportFileWith<CScriptedParser>(path, &receiver);
@@ -162,6 +167,7 @@ TEST_F(ImportDriver, AnnouncesEveryLineAndItsProgress)
               (Lines{file, "GetConverterFactory", "SetCurrentLine(0)", "SetProgress(33.333332)",
                      "SetCurrentLine(1)", "SetProgress(66.666664)", "SetCurrentLine(2)",
                      "SetProgress(100)", "SetProgress(100)"}));
+    EXPECT_EQ(1, CScriptedParser::s_finished);
 }
 
 TEST_F(ImportDriver, ReportsAnUnrecognisedFileAfterTheLastProgress)
@@ -201,6 +207,7 @@ TEST_F(ImportDriver, AbandonsAFileWhoseParserCannotBeMade)
 {
     CScriptedParser::s_failConstruction = true;
     EXPECT_TRUE(Scripted("recognised\n").empty());
+    EXPECT_EQ(0, CScriptedParser::s_finished);
     EXPECT_EQ(m_calls, (Lines{m_calls.at(0), "GetConverterFactory", CannotOpen}));
 }
 

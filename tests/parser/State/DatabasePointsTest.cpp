@@ -38,7 +38,7 @@ struct CPointsHarness : CParserHarness
         for (const std::wstring& line : lines)
         {
             receiver.SetCurrentLine(next++);
-            parser->ProcessLine(line);
+            Feed({line});
         }
     }
 
@@ -271,8 +271,8 @@ TEST(DatabasePointsErrors, ABadEscapeAbandonsOnlyItsRow)
 {
     CPointsHarness harness;
     harness.Feed({L"DATABASE", L"POINTS(PointNo,PointID,Code)", L"1,P1,A"});
-    EXPECT_THROW(harness.parser->ProcessLine(L"2,C:\\data,B"), boost::escaped_list_error);
-    EXPECT_THROW(harness.parser->ProcessLine(L"3,P3,C\\;"), boost::escaped_list_error);
+    EXPECT_THROW(harness.Feed({L"2,C:\\data,B"}), boost::escaped_list_error);
+    EXPECT_THROW(harness.Feed({L"3,P3,C\\;"}), boost::escaped_list_error);
     harness.Feed({L"4,P4,D", L"END POINTS", L"END DATABASE"});
     EXPECT_EQ((Calls{"BeginPoint(P1)", "SetCode(A)", "BeginPoint(P4)", "SetCode(D)"}),
               harness.receiver.Records());

@@ -329,11 +329,12 @@ TEST(HeaderUnitLines, WithoutAFactoryNothingBreaks)
 {
     TestDoubles::CRecordingReceiver receiver(nullptr);
     CParser parser(&receiver);
-    for (const wchar_t* line :
+    std::size_t index = 0;
+    for (std::wstring line :
          {L"HEADER", L"UNITS", L"ANGULAR DMS", L"ANGULAR GRADS", L"LINEAR INT_FEET",
           L"TEMP FAHRENHEIT", L"PRESS MMHG", L"TIME MJD", L"END UNITS", L"END HEADER", L"DATABASE",
           L"POINTS(PointNo,PointID,North)", L"1,P1,10", L"END POINTS"})
-        parser.ProcessLine(line);
+        parser.ProcessLine(line, index++);
     EXPECT_FALSE(parser.GetLinearConverter());
     EXPECT_FALSE(parser.GetAngleConverter());
     Calls expected = {"GetConverterFactory"}; // the parser's own
