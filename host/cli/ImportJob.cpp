@@ -12,10 +12,14 @@
 #include "host/formats/svg/SvgSink.h"
 #include "host/io/OrderedOutput.h"
 #include "host/io/ReplacedFiles.h"
+#include "host/kit/FileNames.h"
 #include "host/kit/RecordReceiver.h"
 #include "host/kit/SinkFanOut.h"
 #include "host/kit/UnitConverters.h"
 #include "host/kit/Utf8.h"
+
+#include "platform/Platform.h"
+#include "plugin/ReaderCore.h"
 
 #include <atomic>
 #include <cstdio>
@@ -234,7 +238,8 @@ private:
 
 struct CShared
 {
-    const CPluginLibrary& library;
+    // Null for the reader linked into this program.
+    const CPluginLibrary* library;
     Plugin::IGroundBasedMIP* plugin;
     const CImportJob& job;
     CConsole& console;
@@ -288,15 +293,21 @@ void ImportOne(CShared& shared, std::size_t index, CUnitConverterFactory* factor
             if (shared.messages.Current() == index)
                 shared.console.Progress(file, percent);
         });
-    CPathList list({FromUtf8(path)});
+    const std::wstring widePath = WideFileName(path);
     // The factory serves this thread's files one after the other; its converters tell this
     // file's receiver which value failed, and the receiver knows the line.
     factory->SetEvents(&receiver);
-    shared.plugin->Import(&list, &receiver);
+    if (shared.library)
+    {
+        CPathList list({widePath});
+        shared.plugin->Import(&list, &receiver);
+    }
+    else
+        ImportFile(widePath, &receiver, &receiver);
     factory->SetEvents(nullptr);
     // A plug-in that skipped the file still gets its entry, so that the document stays whole.
     if (receiver.Files() == 0)
-        receiver.BeginFile(FromUtf8(path).c_str());
+        receiver.BeginFile(widePath.c_str());
     receiver.Finish();
     if (receiver.Failed())
         shared.failed = true;
@@ -313,7 +324,10 @@ void Work(CShared& shared)
         if (shared.job.codePage)
         {
             std::string ignored;
-            shared.library.SelectCodePage(*shared.job.codePage, ignored);
+            if (shared.library)
+                shared.library->SelectCodePage(*shared.job.codePage, ignored);
+            else
+                Platform::SelectThreadCodePage(*shared.job.codePage);
         }
         CUnitConverterFactory* factory = CUnitConverterFactory::Create();
         std::unique_ptr<CUnitConverterFactory, void (*)(CUnitConverterFactory*)> release(
@@ -366,7 +380,7 @@ unsigned DefaultThreads()
     return cores ? cores : 1;
 }
 
-CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP* plugin,
+CImportOutcome RunImport(const CPluginLibrary* library, Plugin::IGroundBasedMIP* plugin,
                          const CImportJob& job, CConsole& console)
 {
     CImportOutcome outcome;

@@ -4,8 +4,8 @@
 // in the order of the list, byte for byte the same whatever the number of threads.
 #pragma once
 
-#include "host/io/ByteSink.h"
 #include "host/cli/Console.h"
+#include "host/io/ByteSink.h"
 #include "host/kit/DisplayUnits.h"
 #include "host/kit/PluginLibrary.h"
 
@@ -61,8 +61,9 @@ struct CImportOutcome
 unsigned DefaultThreads();
 
 // Runs the job with the plug-in object, which is shared by the threads (its reference count is
-// atomic and an Import keeps all of its state in its own parser). Messages go to console.
-CImportOutcome RunImport(const CPluginLibrary& library, Plugin::IGroundBasedMIP* plugin,
+// atomic and an Import keeps all of its state in its own parser); without a library, with the
+// reader linked into this program, which also tells each file's settings. Messages go to console.
+CImportOutcome RunImport(const CPluginLibrary* library, Plugin::IGroundBasedMIP* plugin,
                          const CImportJob& job, CConsole& console);
 
 } // namespace Host

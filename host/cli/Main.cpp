@@ -9,6 +9,7 @@
 #include "host/io/TemporaryFiles.h"
 #include "host/kit/PluginLibrary.h"
 #include "host/kit/Utf8.h"
+#include "platform/Platform.h"
 
 #include <CLI/CLI.hpp>
 #include <boost/nowide/args.hpp>
@@ -375,6 +376,45 @@ std::optional<int> SpoolStandardInput(const COptions& options, Host::CImportJob&
     return std::nullopt;
 }
 
+// Opens the plug-in library, selects the code page in it and makes the plug-in object, checked to
+// be the ORVA importer.
+std::optional<int> LoadPlugin(const COptions& options, const std::string& pluginPath,
+                              std::unique_ptr<Host::CPluginLibrary>& library,
+                              Plugin::IGroundBasedMIP*& plugin)
+{
+    std::string error;
+    library = Host::CPluginLibrary::Open(pluginPath, error);
+    if (!library)
+    {
+        std::cerr << Program << ": " << error << '\n';
+        return HostFailure;
+    }
+    if (options.codePage)
+    {
+        using Result = Host::CPluginLibrary::CodePageResult;
+        Result result = library->SelectCodePage(*options.codePage, error);
+        if (result != Result::Selected)
+        {
+            std::cerr << Program << ": --encoding: " << error << '\n';
+            return result == Result::UnknownCodePage ? UsageError : HostFailure;
+        }
+    }
+    plugin = library->CreatePlugin(error);
+    if (!plugin)
+    {
+        std::cerr << Program << ": " << pluginPath << ": " << error << '\n';
+        return HostFailure;
+    }
+    if (!Host::CheckIdentity(plugin, error))
+    {
+        plugin->Release();
+        plugin = nullptr;
+        std::cerr << Program << ": " << pluginPath << ": " << error << '\n';
+        return HostFailure;
+    }
+    return std::nullopt;
+}
+
 int Run(const std::vector<std::string>& arguments)
 {
     COptions options;
@@ -393,35 +433,21 @@ int Run(const std::vector<std::string>& arguments)
     std::unique_ptr<Host::CStandardInputFile> standardInput;
     if (std::optional<int> status = SpoolStandardInput(options, job, standardInput))
         return *status;
-    std::string error;
-    std::unique_ptr<Host::CPluginLibrary> library = Host::CPluginLibrary::Open(pluginPath, error);
-    if (!library)
+    // The summary reads with the reader linked into this program, as only that one tells what
+    // no call of the plug-in carries: the separator, terminator, date order and sections.
+    std::unique_ptr<Host::CPluginLibrary> library;
+    Plugin::IGroundBasedMIP* plugin = nullptr;
+    if (options.summary)
     {
-        std::cerr << Program << ": " << error << '\n';
-        return HostFailure;
-    }
-    if (options.codePage)
-    {
-        using Result = Host::CPluginLibrary::CodePageResult;
-        Result result = library->SelectCodePage(*options.codePage, error);
-        if (result != Result::Selected)
+        if (options.codePage && !Platform::SelectThreadCodePage(*options.codePage))
         {
-            std::cerr << Program << ": --encoding: " << error << '\n';
-            return result == Result::UnknownCodePage ? UsageError : HostFailure;
+            std::cerr << Program << ": --encoding: code page " << *options.codePage
+                      << " cannot be decoded\n";
+            return UsageError;
         }
     }
-    Plugin::IGroundBasedMIP* plugin = library->CreatePlugin(error);
-    if (!plugin)
-    {
-        std::cerr << Program << ": " << pluginPath << ": " << error << '\n';
-        return HostFailure;
-    }
-    if (!Host::CheckIdentity(plugin, error))
-    {
-        plugin->Release();
-        std::cerr << Program << ": " << pluginPath << ": " << error << '\n';
-        return HostFailure;
-    }
+    else if (std::optional<int> status = LoadPlugin(options, pluginPath, library, plugin))
+        return *status;
 
     job.format = FormatOf(options);
     job.units = options.units;
@@ -435,8 +461,9 @@ int Run(const std::vector<std::string>& arguments)
     job.onOutputError = [toFiles](const Host::COutputError& error)
     { OutputFailed(error, toFiles); };
     Host::CConsole console(StderrIsTerminal());
-    Host::CImportOutcome outcome = Host::RunImport(*library, plugin, job, console);
-    plugin->Release();
+    Host::CImportOutcome outcome = Host::RunImport(library.get(), plugin, job, console);
+    if (plugin)
+        plugin->Release();
 
     if (outcome.failed)
     {

@@ -111,6 +111,9 @@ void CRecordPipe::Deliver(const CEvent& event)
     case Kind::UnitChosen:
         m_sinks.UnitChosen(event.choice);
         break;
+    case Kind::FileSettings:
+        m_sinks.FileSettings(event.settings);
+        break;
     case Kind::EndFile:
         m_sinks.EndFile(event.flag);
         break;
@@ -155,6 +158,11 @@ void CRecordPipe::Warning(const CWarning& warning)
 void CRecordPipe::UnitChosen(const CUnitChoice& choice)
 {
     Next(Kind::UnitChosen).choice = choice;
+}
+
+void CRecordPipe::FileSettings(const CFileSettings& settings)
+{
+    Next(Kind::FileSettings).settings = settings;
 }
 
 void CRecordPipe::EndFile(bool imported)

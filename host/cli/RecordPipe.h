@@ -39,6 +39,7 @@ public:
     void Message(const CMessage& message) override;
     void Warning(const CWarning& warning) override;
     void UnitChosen(const CUnitChoice& choice) override;
+    void FileSettings(const CFileSettings& settings) override;
     void EndFile(bool imported) override;
 
 private:
@@ -51,6 +52,7 @@ private:
         Message,
         Warning,
         UnitChosen,
+        FileSettings,
         EndFile
     };
 
@@ -67,6 +69,7 @@ private:
         CMessage message;
         CWarning warning;
         CUnitChoice choice;
+        CFileSettings settings;
     };
 
     CEvent& Next(Kind kind);

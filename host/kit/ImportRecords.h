@@ -90,4 +90,39 @@ struct CUnitChoice
     std::optional<std::int64_t> line;
 };
 
+// How a file writes its dates, as its UNITS section chose.
+enum class DateOrder
+{
+    DayMonthYear,
+    MonthDayYear,
+    YearMonthDay,
+    ModifiedJulianDay
+};
+
+// A settings line of the file that the reader passed over, changing nothing.
+struct CIgnoredLine
+{
+    enum class Kind
+    {
+        HeaderSetting, // SEPARATOR or TERMINATOR with a value that cannot be read
+        UnitLine       // a UNITS line of no known quantity and unit
+    };
+    Kind kind = Kind::UnitLine;
+    std::int64_t line = 0; // counted from 1
+    std::string text;      // trimmed
+};
+
+// What the reader saw of a file beyond its records, told by the reader that a program links into
+// itself: the plug-in's interface has no call for it.
+struct CFileSettings
+{
+    // In force at the end of the file.
+    std::uint16_t separator = ',';
+    std::uint16_t terminator = ';';
+    DateOrder dateOrder = DateOrder::DayMonthYear;
+    // Section paths ("HEADER/UNITS", "DATABASE/POINTS") in the order first opened.
+    std::vector<std::string> sections;
+    std::vector<CIgnoredLine> ignored;
+};
+
 } // namespace Host

@@ -82,6 +82,7 @@ void CRecordReceiver::StartFile(std::string path)
     m_path = m_shownPath.empty() ? std::move(path) : m_shownPath;
     m_currentLine = -1;
     m_setup = 0;
+    m_settings = CFileSettings();
     ++m_files;
     m_sinks.BeginFile(m_path);
 }
@@ -361,6 +362,53 @@ void CRecordReceiver::SetCode(const wchar_t* code)
 void CRecordReceiver::SetDate(const wchar_t* date)
 {
     Guard([&] { SetText(&CRecord::date, m_spareDate, date); });
+}
+
+void CRecordReceiver::SectionOpened(const std::wstring& path)
+{
+    Guard([&] { m_settings.sections.push_back(ToUtf8(path)); });
+}
+
+void CRecordReceiver::LineIgnored(IgnoredLine kind, std::size_t lineIndex, const std::wstring& text)
+{
+    Guard(
+        [&]
+        {
+            CIgnoredLine ignored;
+            ignored.kind = kind == IgnoredLine::HeaderSetting ? CIgnoredLine::Kind::HeaderSetting
+                                                              : CIgnoredLine::Kind::UnitLine;
+            ignored.line = static_cast<std::int64_t>(lineIndex) + 1;
+            ignored.text = ToUtf8(text);
+            m_settings.ignored.push_back(std::move(ignored));
+        });
+}
+
+void CRecordReceiver::FileEnded(wchar_t separator, wchar_t terminator,
+                                IReadObserver::DateOrder dateOrder)
+{
+    Guard(
+        [&]
+        {
+            EnsureFile();
+            m_settings.separator = static_cast<std::uint16_t>(separator);
+            m_settings.terminator = static_cast<std::uint16_t>(terminator);
+            switch (dateOrder)
+            {
+            case IReadObserver::DateOrder::DayMonthYear:
+                m_settings.dateOrder = Host::DateOrder::DayMonthYear;
+                break;
+            case IReadObserver::DateOrder::MonthDayYear:
+                m_settings.dateOrder = Host::DateOrder::MonthDayYear;
+                break;
+            case IReadObserver::DateOrder::YearMonthDay:
+                m_settings.dateOrder = Host::DateOrder::YearMonthDay;
+                break;
+            case IReadObserver::DateOrder::ModifiedJulianDay:
+                m_settings.dateOrder = Host::DateOrder::ModifiedJulianDay;
+                break;
+            }
+            m_sinks.FileSettings(m_settings);
+        });
 }
 
 } // namespace Host

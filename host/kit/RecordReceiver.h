@@ -11,6 +11,7 @@
 #include "host/kit/RecordSink.h"
 #include "host/kit/SinkFanOut.h"
 #include "host/kit/UnitConverters.h"
+#include "parser/ReadObserver.h"
 #include "plugin/HostInterfaces.h"
 
 #include <cstdint>
@@ -22,7 +23,9 @@
 namespace Host
 {
 
-class CRecordReceiver final : public IGroundDataReceiver, public IConverterEvents
+class CRecordReceiver final : public IGroundDataReceiver,
+                              public IConverterEvents,
+                              public IReadObserver
 {
 public:
     using ProgressHandler = std::function<void(const std::string& path, float percent)>;
@@ -62,6 +65,11 @@ public:
 
     void ConverterMade(Quantity quantity, std::int32_t unitCode) override;
     void ValueRefused(Quantity quantity, std::int32_t unitCode, const wchar_t* text) override;
+
+    // What the reader linked into the program saw: passed on as the file's settings when it ends.
+    void SectionOpened(const std::wstring& path) override;
+    void LineIgnored(IgnoredLine kind, std::size_t lineIndex, const std::wstring& text) override;
+    void FileEnded(wchar_t separator, wchar_t terminator, DateOrder dateOrder) override;
 
     IUnitConverterFactory* GetConverterFactory() override;
     void BeginFile(const wchar_t* path) override;
@@ -144,6 +152,7 @@ private:
     std::uint64_t m_reports = 0;
     bool m_failed = false;
     std::optional<CDisplayUnits> m_units;
+    CFileSettings m_settings;
 };
 
 } // namespace Host

@@ -28,6 +28,9 @@ public:
     virtual void Warning(const CWarning&) {}
     // The plug-in chose the unit of a quantity, by default or for a unit line of the file.
     virtual void UnitChosen(const CUnitChoice&) {}
+    // What the reader saw of the file beyond its records, once its last line is read; only from
+    // the reader linked into the program.
+    virtual void FileSettings(const CFileSettings&) {}
     // imported is false when a file error was reported.
     virtual void EndFile(bool imported) = 0;
 };

@@ -45,6 +45,12 @@ void CSinkFanOut::UnitChosen(const CUnitChoice& choice)
         sink->UnitChosen(choice);
 }
 
+void CSinkFanOut::FileSettings(const CFileSettings& settings)
+{
+    for (IRecordSink* sink : m_sinks)
+        sink->FileSettings(settings);
+}
+
 void CSinkFanOut::EndFile(bool imported)
 {
     for (IRecordSink* sink : m_sinks)

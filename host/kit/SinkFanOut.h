@@ -26,6 +26,7 @@ public:
     void Message(const CMessage& message) override;
     void Warning(const CWarning& warning) override;
     void UnitChosen(const CUnitChoice& choice) override;
+    void FileSettings(const CFileSettings& settings) override;
     void EndFile(bool imported) override;
 
 private:

@@ -64,8 +64,37 @@ const char* DateOrderName(DateOrder order)
         return "month-day-year";
     case DateOrder::YearMonthDay:
         return "year-month-day";
+    case DateOrder::ModifiedJulianDay:
+        return "modified Julian days";
     }
     return "day-month-year";
+}
+
+// "DMY", "MDY", "YMD", "MJD", as the UNITS line names the order.
+const char* DateOrderCode(DateOrder order)
+{
+    switch (order)
+    {
+    case DateOrder::DayMonthYear:
+        break;
+    case DateOrder::MonthDayYear:
+        return "MDY";
+    case DateOrder::YearMonthDay:
+        return "YMD";
+    case DateOrder::ModifiedJulianDay:
+        return "MJD";
+    }
+    return "DMY";
+}
+
+// The warning of a settings line that changes nothing.
+std::string IgnoredLineText(const CIgnoredLine& ignored)
+{
+    if (ignored.kind == CIgnoredLine::Kind::HeaderSetting)
+        return "HEADER line \"" + ignored.text +
+               "\" is not understood; the setting before it stays in force";
+    return "unit line \"" + ignored.text +
+           "\" is not understood; the unit before it stays in force";
 }
 
 // A separator or terminator: printable ASCII as itself in quotation marks, anything else by
@@ -109,14 +138,16 @@ struct CNote
     std::string text;
 };
 
-// The warnings of the stream and those of the HEADER reader, by line.
-std::vector<CNote> AllWarnings(const std::vector<CWarning>& warnings, const CHeaderSettings& header)
+// The warnings of the stream and the settings lines that changed nothing, by line.
+std::vector<CNote> AllWarnings(const std::vector<CWarning>& warnings,
+                               const std::optional<CFileSettings>& settings)
 {
     std::vector<CNote> notes;
     for (const CWarning& warning : warnings)
         notes.push_back({warning.line, warning.text});
-    for (const CHeaderNote& note : header.notUnderstood)
-        notes.push_back({static_cast<std::int64_t>(note.line), note.text});
+    if (settings)
+        for (const CIgnoredLine& ignored : settings->ignored)
+            notes.push_back({ignored.line, IgnoredLineText(ignored)});
     std::stable_sort(notes.begin(), notes.end(),
                      [](const CNote& a, const CNote& b)
                      { return a.line.value_or(0) < b.line.value_or(0); });
@@ -226,6 +257,12 @@ void CInfoSink::BeginFile(const std::string& path)
     m_points = m_stations = m_observations = 0;
     m_messages.clear();
     m_warnings.clear();
+    m_settings.reset();
+}
+
+void CInfoSink::FileSettings(const CFileSettings& settings)
+{
+    m_settings = settings;
 }
 
 void CInfoSink::UnitChosen(const CUnitChoice& choice)
@@ -235,38 +272,38 @@ void CInfoSink::UnitChosen(const CUnitChoice& choice)
 
 void CInfoSink::EndFile(bool imported)
 {
-    CHeaderSettings header;
-    if (imported)
-        header = ReadHeaderSettings(m_path);
-    if (m_notes)
-        *m_notes += header.notUnderstood.size();
+    // A file not imported shows only its counts and messages.
+    if (!imported)
+        m_settings.reset();
+    if (m_notes && m_settings)
+        *m_notes += m_settings->ignored.size();
     if (m_layout == InfoLayout::Json)
-        WriteJson(header, imported);
+        WriteJson(imported);
     else
-        WriteText(header, imported);
+        WriteText(imported);
     ++m_files;
 }
 
-void CInfoSink::WriteText(const CHeaderSettings& header, bool imported)
+void CInfoSink::WriteText(bool imported)
 {
     std::string text = m_files ? "\n" : "";
     text += m_path + (imported ? "\n" : ": not imported\n");
     for (Quantity quantity : Quantities)
         AppendUnitsText(text, quantity, m_units[static_cast<std::size_t>(quantity)]);
-    if (header.opened)
-        text += "  separator: " + CharacterText(header.separator) +
-                ", terminator: " + CharacterText(header.terminator) +
-                ", dates: " + DateOrderName(header.dateOrder) + '\n';
-    const std::vector<CNote> warnings = AllWarnings(m_warnings, header);
+    if (m_settings)
+        text += "  separator: " + CharacterText(m_settings->separator) +
+                ", terminator: " + CharacterText(m_settings->terminator) +
+                ", dates: " + DateOrderName(m_settings->dateOrder) + '\n';
+    const std::vector<CNote> warnings = AllWarnings(m_warnings, m_settings);
     text += "  points: " + std::to_string(m_points) + ", stations: " + std::to_string(m_stations) +
             ", observations: " + std::to_string(m_observations) +
             ", messages: " + std::to_string(m_messages.size()) +
             ", warnings: " + std::to_string(warnings.size()) + '\n';
-    if (!header.sections.empty())
+    if (m_settings && !m_settings->sections.empty())
     {
         text += "  sections:";
-        for (std::size_t i = 0; i < header.sections.size(); ++i)
-            text += (i ? ", " : " ") + header.sections[i];
+        for (std::size_t i = 0; i < m_settings->sections.size(); ++i)
+            text += (i ? ", " : " ") + m_settings->sections[i];
         text += '\n';
     }
     AppendListText(text, "messages", m_messages);
@@ -274,7 +311,7 @@ void CInfoSink::WriteText(const CHeaderSettings& header, bool imported)
     m_out.Write(text.data(), text.size());
 }
 
-void CInfoSink::WriteJson(const CHeaderSettings& header, bool imported)
+void CInfoSink::WriteJson(bool imported)
 {
     Json file = Json::object();
     file["path"] = m_path;
@@ -295,11 +332,11 @@ void CInfoSink::WriteJson(const CHeaderSettings& header, bool imported)
         units[KeyName(quantity)] = std::move(choices);
     }
     file["units"] = std::move(units);
-    if (header.opened)
+    if (m_settings)
     {
-        file["separator"] = CharacterJson(header.separator);
-        file["terminator"] = CharacterJson(header.terminator);
-        file["date_order"] = DateOrderCode(header.dateOrder);
+        file["separator"] = CharacterJson(m_settings->separator);
+        file["terminator"] = CharacterJson(m_settings->terminator);
+        file["date_order"] = DateOrderCode(m_settings->dateOrder);
     }
     else
     {
@@ -307,13 +344,13 @@ void CInfoSink::WriteJson(const CHeaderSettings& header, bool imported)
         file["terminator"] = nullptr;
         file["date_order"] = nullptr;
     }
-    std::vector<CNote> warnings = AllWarnings(m_warnings, header);
+    std::vector<CNote> warnings = AllWarnings(m_warnings, m_settings);
     file["counts"] = {{"points", m_points},
                       {"stations", m_stations},
                       {"observations", m_observations},
                       {"messages", m_messages.size()},
                       {"warnings", warnings.size()}};
-    file["sections"] = header.sections;
+    file["sections"] = m_settings ? m_settings->sections : std::vector<std::string>();
     auto list = [](const auto& entries)
     {
         Json items = Json::array();

@@ -1,17 +1,17 @@
 // orva-import info: per file, what a surveyor checks first. It keeps a small summary of the
-// record stream (the unit choices, the counts, the messages and warnings), reads the file's
-// HEADER settings itself (host/HeaderReader.h) when the file ends, and writes the summary as text
-// for people or, in a JSON document, for scripts.
+// record stream (the unit choices, the counts, the messages and warnings, and the settings the
+// reader saw: separator, terminator, date order, sections, settings lines that changed nothing)
+// and writes it when the file ends, as text for people or, in a JSON document, for scripts.
 #pragma once
 
 #include "host/io/ByteSink.h"
-#include "host/formats/summary/HeaderReader.h"
 #include "host/kit/RecordSink.h"
 
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +35,7 @@ class CInfoSink final : public IRecordSink
 {
 public:
     // Writes the summary of each file to out. filesBefore is the number of files summarised
-    // before this sink's first. Each HEADER line that changes nothing adds one to notes, as it
+    // before this sink's first. Each settings line that changes nothing adds one to notes, as it
     // is a warning the record stream did not carry.
     CInfoSink(IByteSink& out, InfoLayout layout, std::size_t filesBefore,
               std::atomic<std::uint64_t>* notes = nullptr);
@@ -47,11 +47,12 @@ public:
     void Message(const CMessage& message) override { m_messages.push_back(message); }
     void Warning(const CWarning& warning) override { m_warnings.push_back(warning); }
     void UnitChosen(const CUnitChoice& choice) override;
+    void FileSettings(const CFileSettings& settings) override;
     void EndFile(bool imported) override;
 
 private:
-    void WriteText(const CHeaderSettings& header, bool imported);
-    void WriteJson(const CHeaderSettings& header, bool imported);
+    void WriteText(bool imported);
+    void WriteJson(bool imported);
 
     IByteSink& m_out;
     InfoLayout m_layout;
@@ -64,6 +65,8 @@ private:
     std::uint64_t m_observations = 0;
     std::vector<CMessage> m_messages;
     std::vector<CWarning> m_warnings;
+    // Null for a file whose settings are not known: not read, or not imported.
+    std::optional<CFileSettings> m_settings;
 };
 
 } // namespace Host
