@@ -1,5 +1,7 @@
 #include "plugin/UnicodeText.h"
 
+#include "platform/Utf8Sequence.h"
+
 #include <cstdint>
 
 namespace Driver
@@ -19,34 +21,6 @@ void AppendCodePoint(std::wstring& text, std::uint32_t c)
     }
     else
         text.push_back(static_cast<wchar_t>(c));
-}
-
-// The range of the first continuation byte after a lead byte, which excludes overlong forms,
-// surrogates and values past U+10FFFF; later continuation bytes are always 80..BF.
-struct LeadByte
-{
-    int continuations; // -1: not a lead byte
-    unsigned char low;
-    unsigned char high;
-};
-
-LeadByte Classify(unsigned char lead)
-{
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return {1, 0x80, 0xBF};
-    if (lead == 0xE0)
-        return {2, 0xA0, 0xBF};
-    if (lead == 0xED)
-        return {2, 0x80, 0x9F};
-    if (lead >= 0xE1 && lead <= 0xEF)
-        return {2, 0x80, 0xBF};
-    if (lead == 0xF0)
-        return {3, 0x90, 0xBF};
-    if (lead >= 0xF1 && lead <= 0xF3)
-        return {3, 0x80, 0xBF};
-    if (lead == 0xF4)
-        return {3, 0x80, 0x8F};
-    return {-1, 0, 0};
 }
 
 std::uint16_t ReadUnit(const char* bytes, std::size_t index, bool bigEndian)
@@ -84,39 +58,21 @@ void DecodeUtf8(const char* bytes, std::size_t size, std::wstring& text)
 {
     text.clear();
     text.reserve(size);
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    std::size_t i = 0;
-    while (i < size)
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes);
+    const auto* end = at + size;
+    while (at != end)
     {
-        const unsigned char lead = b[i++];
-        if (lead < 0x80)
+        if (*at < 0x80)
         {
-            text.push_back(static_cast<wchar_t>(lead));
+            text.push_back(static_cast<wchar_t>(*at++));
             continue;
         }
-        const LeadByte kind = Classify(lead);
-        if (kind.continuations < 0)
-        {
-            text.push_back(kReplacement);
-            continue;
-        }
-        std::uint32_t c = lead & (0x3F >> kind.continuations);
-        bool complete = true;
-        for (int n = 0; n < kind.continuations; ++n)
-        {
-            const unsigned char low = n == 0 ? kind.low : 0x80;
-            const unsigned char high = n == 0 ? kind.high : 0xBF;
-            if (i == size || b[i] < low || b[i] > high)
-            {
-                complete = false;
-                break;
-            }
-            c = (c << 6) | (b[i++] & 0x3F);
-        }
-        if (complete)
-            AppendCodePoint(text, c);
+        const Platform::CUtf8Sequence sequence = Platform::ReadUtf8Sequence(at, end);
+        if (sequence.valid)
+            AppendCodePoint(text, sequence.code);
         else
             text.push_back(kReplacement);
+        at += sequence.length;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "host/kit/Utf8.h"
 
+#include "plugin/UnicodeText.h"
+
 #include <cstdint>
 
 namespace Host
@@ -31,21 +33,6 @@ void AppendUtf8(std::string& out, char32_t c)
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
-}
-
-void AppendWide(std::wstring& out, char32_t c)
-{
-    if constexpr (sizeof(wchar_t) == 2)
-    {
-        if (c >= 0x10000)
-        {
-            c -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (c >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(c);
 }
 
 bool IsSurrogate(char32_t c)
@@ -119,62 +106,9 @@ std::string ToUtf8(const wchar_t* text)
 
 std::wstring FromUtf8(std::string_view text)
 {
+    // The plug-in's own decoder, so that a text reads the same in the host as in a file.
     std::wstring out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size())
-    {
-        unsigned char lead = static_cast<unsigned char>(text[i]);
-        int extra;
-        char32_t c;
-        char32_t minimum;
-        if (lead < 0x80)
-        {
-            extra = 0;
-            c = lead;
-            minimum = 0;
-        }
-        else if (lead >= 0xC2 && lead < 0xE0)
-        {
-            extra = 1;
-            c = lead & 0x1F;
-            minimum = 0x80;
-        }
-        else if (lead >= 0xE0 && lead < 0xF0)
-        {
-            extra = 2;
-            c = lead & 0x0F;
-            minimum = 0x800;
-        }
-        else if (lead >= 0xF0 && lead < 0xF5)
-        {
-            extra = 3;
-            c = lead & 0x07;
-            minimum = 0x10000;
-        }
-        else
-        {
-            AppendWide(out, ReplacementCharacter);
-            ++i;
-            continue;
-        }
-        int taken = 0;
-        while (taken < extra && i + 1 + taken < text.size() &&
-               (static_cast<unsigned char>(text[i + 1 + taken]) & 0xC0) == 0x80)
-        {
-            c = (c << 6) | (static_cast<unsigned char>(text[i + 1 + taken]) & 0x3F);
-            ++taken;
-        }
-        if (taken < extra || c < minimum || c > 0x10FFFF || IsSurrogate(c))
-        {
-            // The lead byte is replaced; the bytes after it are read again on their own.
-            AppendWide(out, ReplacementCharacter);
-            ++i;
-            continue;
-        }
-        AppendWide(out, c);
-        i += 1 + extra;
-    }
+    Driver::DecodeUtf8(text.data(), text.size(), out);
     return out;
 }
 

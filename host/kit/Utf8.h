@@ -16,8 +16,8 @@ std::string ToUtf8(const wchar_t* text);
 void AssignUtf8(std::string& out, std::wstring_view text);
 void AssignUtf8(std::string& out, const wchar_t* text);
 
-// Malformed, overlong or truncated sequences become U+FFFD, one for each byte that cannot start
-// or continue a sequence.
+// Malformed, overlong or truncated sequences become U+FFFD, one for each maximal ill-formed part
+// of a sequence, as the plug-in decodes a UTF-8 file.
 std::wstring FromUtf8(std::string_view text);
 
 } // namespace Host

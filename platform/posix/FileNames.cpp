@@ -1,5 +1,7 @@
 #include "platform/FileNames.h"
 
+#include "platform/Utf8Sequence.h"
+
 #include <cstdint>
 
 namespace Platform
@@ -11,63 +13,6 @@ namespace
 constexpr std::uint32_t kEscapeBase = 0xDC00;
 constexpr std::uint32_t kFirstEscape = 0xDC80;
 constexpr std::uint32_t kLastEscape = 0xDCFF;
-
-bool IsContinuation(unsigned char byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the sequence a lead byte starts (0 for a byte that starts none), and the range
-// its second byte must be in: narrower than a continuation's after the leads whose full range
-// would allow overlong forms, surrogates or code points past U+10FFFF.
-std::size_t SequenceLength(unsigned char lead, unsigned char& low, unsigned char& high)
-{
-    low = 0x80;
-    high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-    {
-        if (lead == 0xE0)
-            low = 0xA0;
-        else if (lead == 0xED)
-            high = 0x9F;
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4)
-    {
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F;
-        return 4;
-    }
-    return 0;
-}
-
-// The length of the valid UTF-8 sequence at the start of [at, end), and its code point; 0 when
-// none starts there.
-std::size_t DecodeSequence(const unsigned char* at, const unsigned char* end, std::uint32_t& code)
-{
-    if (*at < 0x80)
-    {
-        code = *at;
-        return 1;
-    }
-    unsigned char low = 0;
-    unsigned char high = 0;
-    const std::size_t length = SequenceLength(*at, low, high);
-    if (length == 0 || static_cast<std::size_t>(end - at) < length || at[1] < low || at[1] > high)
-        return 0;
-    code = *at & (0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i)
-    {
-        if (!IsContinuation(at[i]))
-            return 0;
-        code = code << 6 | (at[i] & 0x3Fu);
-    }
-    return length;
-}
 
 void AppendUtf8(std::string& out, std::uint32_t c)
 {
@@ -103,18 +48,17 @@ std::wstring DecodeFileName(std::string_view bytes)
     const auto* end = at + bytes.size();
     while (at != end)
     {
-        std::uint32_t code = 0;
-        const std::size_t length = DecodeSequence(at, end, code);
-        if (length == 0)
+        const CUtf8Sequence sequence = ReadUtf8Sequence(at, end);
+        if (!sequence.valid)
         {
-            // The bytes after a bad lead are continuations, which start no sequence either: each
-            // is escaped on its own turn.
+            // Only the lead goes: the bytes after it are continuations, which start no sequence
+            // either, and are escaped each on its own turn.
             name += static_cast<wchar_t>(kEscapeBase + *at);
             ++at;
             continue;
         }
-        name += static_cast<wchar_t>(code);
-        at += length;
+        name += static_cast<wchar_t>(sequence.code);
+        at += sequence.length;
     }
     return name;
 }

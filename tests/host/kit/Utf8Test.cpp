@@ -1,6 +1,6 @@
 #include "host/kit/Utf8.h"
-#include "host/kit/PluginLibrary.h"
 #include "host/cli/ProgressBar.h"
+#include "host/kit/PluginLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -75,8 +75,8 @@ TEST(Utf8Test, Utf8BecomesWideText)
         const wchar_t* text;
     } malformed[] = {
         {"\xC0\xAF", L"\uFFFD\uFFFD"}, // overlong
-        {"\xE2\x82", L"\uFFFD\uFFFD"}, // cut short
-        {"\xE2\x82x", L"\uFFFD\uFFFDx"},
+        {"\xE2\x82", L"\uFFFD"},       // cut short: one maximal ill-formed part
+        {"\xE2\x82x", L"\uFFFDx"},
         {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"}, // a surrogate
         {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\xFF", L"\uFFFD"},
