@@ -4,8 +4,8 @@
 // for people or, in a JSON document, for scripts.
 #pragma once
 
-#include "host/io/ByteSink.h"
 #include "host/formats/summary/HeaderReader.h"
+#include "host/io/ByteSink.h"
 #include "host/kit/RecordSink.h"
 
 #include <array>
@@ -17,6 +17,8 @@
 
 namespace Host
 {
+
+class CJsonWriter;
 
 enum class InfoLayout
 {
@@ -52,6 +54,7 @@ public:
 private:
     void WriteText(const CHeaderSettings& header, bool imported);
     void WriteJson(const CHeaderSettings& header, bool imported);
+    void WriteUnits(CJsonWriter& json) const;
 
     IByteSink& m_out;
     InfoLayout m_layout;
