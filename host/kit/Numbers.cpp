@@ -22,11 +22,8 @@ struct CDecimal
 };
 
 // Reads {fmt}'s text of a non-negative finite value, whichever layout it chose.
-CDecimal ShortestDecimal(double magnitude)
+CDecimal ReadDecimal(const char* text, const char* end)
 {
-    // The longest text is 23 bytes, as in "1.2345678901234567e-308".
-    char text[NumberRoom];
-    const char* const end = fmt::format_to(text, FMT_COMPILE("{}"), magnitude);
     CDecimal decimal;
     int wholeDigits = -1;
     const char* at = text;
@@ -162,6 +159,20 @@ char* WriteNotFinite(char* out, double value, NumberLayout layout)
     return out + length;
 }
 
+// Most values are fractions that {fmt} writes in fixed layout ("412345.1234", "0.0125"), which
+// is what both layouts write too, but for a point after more than 15 digits in JSON, and for a
+// single digit after "0.000" which the shortest layout writes as "1e-04".
+bool IsLaidOut(const char* text, const char* end, NumberLayout layout)
+{
+    const auto length = static_cast<std::size_t>(end - text);
+    const void* point = std::memchr(text, '.', length);
+    if (!point || std::memchr(text, 'e', length))
+        return false;
+    if (layout == NumberLayout::Json)
+        return static_cast<const char*>(point) - text <= 15;
+    return length != 6 || std::memcmp(text, "0.000", 5) != 0;
+}
+
 } // namespace
 
 char* WriteNumber(char* out, double value, NumberLayout layout)
@@ -171,7 +182,11 @@ char* WriteNumber(char* out, double value, NumberLayout layout)
     if (std::signbit(value))
         *out++ = '-';
     const double magnitude = std::fabs(value);
-    const CDecimal decimal = ShortestDecimal(magnitude);
+    // The longest text is 23 bytes, as in "1.2345678901234567e-308".
+    char* const end = fmt::format_to(out, FMT_COMPILE("{}"), magnitude);
+    if (IsLaidOut(out, end, layout))
+        return end;
+    const CDecimal decimal = ReadDecimal(out, end);
     return layout == NumberLayout::Json ? WriteJsonLayout(out, decimal)
                                         : WriteShortestLayout(out, decimal, magnitude);
 }
