@@ -1,7 +1,7 @@
 # Sourced by ./test and ./run: installs the Debian packages and the locale the build needs, only
 # when they are missing.
 orva_packages=(cmake ninja-build g++ clang lld libboost-dev libgtest-dev mingw-w64 wine wine64
-    nlohmann-json3-dev libcli11-dev locales time binutils libclang-rt-14-dev
+    nlohmann-json3-dev libcli11-dev libfmt-dev libfast-float-dev locales time binutils libclang-rt-14-dev
     dpkg-dev file lintian python3 librsvg2-bin gdal-bin)
 
 orva_missing=()

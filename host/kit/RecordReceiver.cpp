@@ -1,24 +1,13 @@
 #include "host/kit/RecordReceiver.h"
 
+#include "host/kit/Numbers.h"
 #include "host/kit/OutputError.h"
 #include "host/kit/Utf8.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace Host
 {
-namespace
-{
-
-std::string FormatNumber(double value)
-{
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-} // namespace
 
 CRecordReceiver::CRecordReceiver(IUnitConverterFactory* factory, std::vector<IRecordSink*> sinks)
     : m_factory(factory), m_sinks(std::move(sinks))
@@ -347,7 +336,7 @@ void CRecordReceiver::CheckShown(Quantity quantity, double value)
             CWarning warning;
             warning.line = LineNumber();
             warning.text =
-                FormatNumber(value) + (angle ? " radians" : " metres") + " cannot be written in " +
+                NumberText(value) + (angle ? " radians" : " metres") + " cannot be written in " +
                 (angle ? AngleUnitName(m_units->angle) : LengthUnitName(m_units->length));
             ++m_reports;
             m_sinks.Warning(warning);

@@ -1,6 +1,7 @@
 #include "host/formats/csv/CsvSink.h"
 
-#include <charconv>
+#include "host/kit/Numbers.h"
+
 #include <cstring>
 #include <optional>
 
@@ -29,11 +30,8 @@ using CLength = CCsvSink::CLength;
 // Empty fields are values the file did not give.
 void Append(std::string& out, const std::optional<double>& value)
 {
-    if (!value)
-        return;
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, *value);
-    out.append(buffer, result.ptr);
+    if (value)
+        AppendNumber(out, *value);
 }
 
 void Append(std::string& out, const std::optional<std::int32_t>& value)

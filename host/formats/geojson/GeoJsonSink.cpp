@@ -1,10 +1,9 @@
 #include "host/formats/geojson/GeoJsonSink.h"
 
+#include "host/formats/json/JsonText.h"
 #include "host/kit/DisplayUnits.h"
-#include "host/formats/json/JsonSink.h"
 #include "host/kit/Utf8.h"
 
-#include <cstdio>
 #include <optional>
 
 namespace Host
@@ -73,27 +72,14 @@ void AppendJsonAngle(std::string& out, double radians, AngleDisplay unit)
 {
     const std::optional<double> shown = DisplayAngle(radians, unit);
     if (!shown)
-    {
         out += "null";
-        return;
-    }
-    if (unit != AngleDisplay::DegreesMinutesSeconds)
-    {
+    else if (unit != AngleDisplay::DegreesMinutesSeconds)
         AppendJsonNumber(out, *shown);
-        return;
+    else
+    {
+        CJsonWriter dms(out);
+        WriteDmsObject(dms, *shown);
     }
-    const CDms dms = SplitDegrees(*shown);
-    out += "{\"negative\": ";
-    out += dms.negative ? "true" : "false";
-    char whole[400];
-    std::snprintf(whole, sizeof whole, "%.0f", dms.degrees);
-    out += ", \"degrees\": ";
-    out += whole;
-    out += ", \"minutes\": ";
-    out += std::to_string(dms.minutes);
-    out += ", \"seconds\": ";
-    AppendJsonNumber(out, dms.seconds);
-    out += '}';
 }
 
 // A value of a property in the display units, as the JSON document writes it: null when it

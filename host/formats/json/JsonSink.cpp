@@ -1,10 +1,9 @@
 #include "host/formats/json/JsonSink.h"
 
-#include "host/formats/json/JsonNumber.h"
+#include "host/formats/json/JsonText.h"
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -27,81 +26,6 @@ void Key(std::string& out, int indent, const char* key)
     out += '"';
     out += key;
     out += "\": ";
-}
-
-void AppendDms(std::string& out, int indent, double degrees)
-{
-    const CDms dms = SplitDegrees(degrees);
-    char whole[400];
-    std::snprintf(whole, sizeof whole, "%.0f", dms.degrees);
-    out += "{\n";
-    Indent(out, indent + 2);
-    out += "\"negative\": ";
-    out += dms.negative ? "true" : "false";
-    Key(out, indent + 2, "degrees");
-    out += whole;
-    Key(out, indent + 2, "minutes");
-    out += std::to_string(dms.minutes);
-    Key(out, indent + 2, "seconds");
-    AppendJsonNumber(out, dms.seconds);
-    out += '\n';
-    Indent(out, indent);
-    out += '}';
-}
-
-// The most room a text takes as a JSON string: its quotation marks, and six bytes for a byte
-// escaped as \u00XX.
-std::size_t JsonStringRoom(const std::string& text)
-{
-    return 6 * text.size() + 2;
-}
-
-// Writes text as a JSON string literal at out, which has JsonStringRoom(text) bytes; returns the
-// end. Quotation mark, backslash and control characters are escaped as the document always
-// escaped them, everything else is written as it is.
-char* WriteJsonString(char* out, const std::string& text)
-{
-    static const char hex[] = "0123456789abcdef";
-    *out++ = '"';
-    for (char c : text)
-    {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != '"' && byte != '\\')
-        {
-            *out++ = c;
-            continue;
-        }
-        *out++ = '\\';
-        switch (byte)
-        {
-        case '"':
-        case '\\':
-            *out++ = c;
-            break;
-        case '\b':
-            *out++ = 'b';
-            break;
-        case '\f':
-            *out++ = 'f';
-            break;
-        case '\n':
-            *out++ = 'n';
-            break;
-        case '\r':
-            *out++ = 'r';
-            break;
-        case '\t':
-            *out++ = 't';
-            break;
-        default:
-            std::memcpy(out, "u00", 3);
-            out[3] = hex[byte >> 4];
-            out[4] = hex[byte & 0xF];
-            out += 5;
-        }
-    }
-    *out++ = '"';
-    return out;
 }
 
 // Layout of the document: files at 4, their keys at 6, list items at 8, a station's
@@ -267,7 +191,8 @@ private:
         else
         {
             m_dms.clear();
-            AppendDms(m_dms, m_inner, *shown);
+            CJsonWriter dms(m_dms, m_inner);
+            WriteDmsObject(dms, *shown);
             Put(m_dms);
         }
     }
@@ -287,19 +212,6 @@ private:
     char* m_at = nullptr;
     std::string m_dms;
 };
-
-void AppendJsonString(std::string& out, const std::string& text)
-{
-    const std::size_t start = out.size();
-    out.resize(start + JsonStringRoom(text));
-    out.resize(static_cast<std::size_t>(WriteJsonString(&out[start], text) - out.data()));
-}
-
-void AppendJsonNumber(std::string& out, double value)
-{
-    char buffer[JsonNumberRoom];
-    out.append(buffer, WriteJsonNumber(buffer, value));
-}
 
 void WriteJsonDocumentStart(IByteSink& out, const CDisplayUnits& units)
 {
@@ -427,15 +339,13 @@ void CJsonSink::LineAndText(CList& list, const std::optional<std::int64_t>& line
     Item(list);
     std::string& text = list.writer.Text();
     Indent(text, ItemIndent);
-    text += "{\n";
-    Indent(text, ItemIndent + 2);
-    text += "\"line\": ";
-    text += line ? std::to_string(*line) : "null";
-    Key(text, ItemIndent + 2, "text");
-    AppendJsonString(text, message);
-    text += '\n';
-    Indent(text, ItemIndent);
-    text += '}';
+    CJsonWriter json(text, ItemIndent);
+    json.BeginObject().Key("line");
+    if (line)
+        json.Integer(*line);
+    else
+        json.Null();
+    json.Key("text").String(message).EndObject();
     list.writer.Commit();
 }
 

@@ -81,11 +81,4 @@ private:
     std::unique_ptr<CRecordWriter> m_observationWriter;
 };
 
-// A JSON string literal of UTF-8 text: quotation mark, backslash and control characters escaped
-// as the document always escaped them, everything else as it is.
-void AppendJsonString(std::string& out, const std::string& text);
-// A number as the document always wrote it: the shortest text that reads back as the same double,
-// with ".0" on whole numbers; null for infinities and NaN, which JSON cannot hold.
-void AppendJsonNumber(std::string& out, double value);
-
 } // namespace Host

@@ -1,9 +1,8 @@
 #include "host/formats/summary/InfoSink.h"
 
 #include "host/formats/json/JsonSink.h"
+#include "host/formats/json/JsonText.h"
 #include "host/kit/UnitConverters.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 
@@ -12,7 +11,8 @@ namespace Host
 namespace
 {
 
-using Json = nlohmann::ordered_json;
+// File objects sit in the document's list of files.
+constexpr int FileIndent = 4;
 
 constexpr Quantity Quantities[] = {Quantity::Angle, Quantity::Length, Quantity::Temperature,
                                    Quantity::Pressure};
@@ -106,15 +106,37 @@ std::string CharacterText(std::uint16_t code)
     return "code " + std::to_string(code);
 }
 
-Json CharacterJson(std::uint16_t code)
+void WriteCharacter(CJsonWriter& json, std::uint16_t code)
 {
-    Json character = code < 0x80 ? Json(std::string(1, static_cast<char>(code))) : Json(nullptr);
-    return Json{{"character", character}, {"code", code}};
+    json.BeginObject().Key("character");
+    if (code < 0x80)
+        json.String(std::string(1, static_cast<char>(code)));
+    else
+        json.Null();
+    json.Key("code").Integer(code).EndObject();
 }
 
-Json LineJson(const std::optional<std::int64_t>& line)
+void WriteLine(CJsonWriter& json, const std::optional<std::int64_t>& line)
 {
-    return line ? Json(*line) : Json(nullptr);
+    json.Key("line");
+    if (line)
+        json.Integer(*line);
+    else
+        json.Null();
+}
+
+// Messages and warnings: their lines and texts.
+template <class Entry>
+void WriteList(CJsonWriter& json, const char* key, const std::vector<Entry>& entries)
+{
+    json.Key(key).BeginArray();
+    for (const Entry& entry : entries)
+    {
+        json.BeginObject();
+        WriteLine(json, entry.line);
+        json.Key("text").String(entry.text).EndObject();
+    }
+    json.EndArray();
 }
 
 // The unit choices that tell something: the default only when no unit line replaced it, and a
@@ -187,19 +209,6 @@ void AppendListText(std::string& text, const char* title, const std::vector<Entr
     for (const Entry& entry : entries)
         text += "    " + (entry.line ? "line " + std::to_string(*entry.line) + ": " : "") +
                 entry.text + '\n';
-}
-
-std::string JsonText(const Json& value, int indent)
-{
-    std::string text = value.dump(2, ' ', false, Json::error_handler_t::replace);
-    std::string shifted(static_cast<std::size_t>(indent), ' ');
-    for (char c : text)
-    {
-        shifted += c;
-        if (c == '\n')
-            shifted.append(static_cast<std::size_t>(indent), ' ');
-    }
-    return shifted;
 }
 
 } // namespace
@@ -313,56 +322,65 @@ void CInfoSink::WriteText(bool imported)
 
 void CInfoSink::WriteJson(bool imported)
 {
-    Json file = Json::object();
-    file["path"] = m_path;
-    file["imported"] = imported;
-    Json units = Json::object();
-    for (Quantity quantity : Quantities)
-    {
-        Json choices = Json::array();
-        for (const CUnitChoice& choice : Changes(m_units[static_cast<std::size_t>(quantity)]))
-        {
-            Json entry = {{"line", LineJson(choice.line)},
-                          {"code", choice.unitCode},
-                          {"unit", UnitCodeName(quantity, choice.unitCode)}};
-            if (quantity == Quantity::Angle)
-                entry["packed"] = IsPacked(choice);
-            choices.push_back(std::move(entry));
-        }
-        units[KeyName(quantity)] = std::move(choices);
-    }
-    file["units"] = std::move(units);
+    std::string text = m_files ? ",\n" : "\n";
+    text.append(static_cast<std::size_t>(FileIndent), ' ');
+    CJsonWriter json(text, FileIndent);
+    json.BeginObject().Key("path").String(m_path).Key("imported").Bool(imported);
+    WriteUnits(json);
     if (m_settings)
     {
-        file["separator"] = CharacterJson(m_settings->separator);
-        file["terminator"] = CharacterJson(m_settings->terminator);
-        file["date_order"] = DateOrderCode(m_settings->dateOrder);
+        WriteCharacter(json.Key("separator"), m_settings->separator);
+        WriteCharacter(json.Key("terminator"), m_settings->terminator);
+        json.Key("date_order").String(DateOrderCode(m_settings->dateOrder));
     }
     else
-    {
-        file["separator"] = nullptr;
-        file["terminator"] = nullptr;
-        file["date_order"] = nullptr;
-    }
-    std::vector<CNote> warnings = AllWarnings(m_warnings, m_settings);
-    file["counts"] = {{"points", m_points},
-                      {"stations", m_stations},
-                      {"observations", m_observations},
-                      {"messages", m_messages.size()},
-                      {"warnings", warnings.size()}};
-    file["sections"] = m_settings ? m_settings->sections : std::vector<std::string>();
-    auto list = [](const auto& entries)
-    {
-        Json items = Json::array();
-        for (const auto& entry : entries)
-            items.push_back({{"line", LineJson(entry.line)}, {"text", entry.text}});
-        return items;
-    };
-    file["messages"] = list(m_messages);
-    file["warnings"] = list(warnings);
-    std::string text = m_files ? ",\n" : "\n";
-    text += JsonText(file, 4);
+        json.Key("separator").Null().Key("terminator").Null().Key("date_order").Null();
+    const std::vector<CNote> warnings = AllWarnings(m_warnings, m_settings);
+    json.Key("counts")
+        .BeginObject()
+        .Key("points")
+        .Count(m_points)
+        .Key("stations")
+        .Count(m_stations)
+        .Key("observations")
+        .Count(m_observations)
+        .Key("messages")
+        .Count(m_messages.size())
+        .Key("warnings")
+        .Count(warnings.size())
+        .EndObject();
+    json.Key("sections").BeginArray();
+    if (m_settings)
+        for (const std::string& section : m_settings->sections)
+            json.String(section);
+    json.EndArray();
+    WriteList(json, "messages", m_messages);
+    WriteList(json, "warnings", warnings);
+    json.EndObject();
     m_out.Write(text.data(), text.size());
+}
+
+void CInfoSink::WriteUnits(CJsonWriter& json) const
+{
+    json.Key("units").BeginObject();
+    for (Quantity quantity : Quantities)
+    {
+        json.Key(KeyName(quantity)).BeginArray();
+        for (const CUnitChoice& choice : Changes(m_units[static_cast<std::size_t>(quantity)]))
+        {
+            json.BeginObject();
+            WriteLine(json, choice.line);
+            json.Key("code")
+                .Integer(choice.unitCode)
+                .Key("unit")
+                .String(UnitCodeName(quantity, choice.unitCode));
+            if (quantity == Quantity::Angle)
+                json.Key("packed").Bool(IsPacked(choice));
+            json.EndObject();
+        }
+        json.EndArray();
+    }
+    json.EndObject();
 }
 
 } // namespace Host

@@ -18,6 +18,8 @@
 namespace Host
 {
 
+class CJsonWriter;
+
 enum class InfoLayout
 {
     Text,
@@ -53,6 +55,7 @@ public:
 private:
     void WriteText(bool imported);
     void WriteJson(bool imported);
+    void WriteUnits(CJsonWriter& json) const;
 
     IByteSink& m_out;
     InfoLayout m_layout;

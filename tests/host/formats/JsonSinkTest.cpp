@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -58,50 +57,6 @@ TEST(JsonSinkTest, IndentsLikeTheWholeDocumentAndClosesEachFileWithItsMessages)
     EXPECT_EQ(expected, keys);
     EXPECT_EQ(0u, streamed.find("{\n  \"units\": {"));
     EXPECT_NE(std::string::npos, StreamedJson({}).find("\"files\": []\n}\n"));
-}
-
-TEST(JsonSinkTest, StringsAndNumbersAreWrittenAsTheDocumentWroteThem)
-{
-    const struct
-    {
-        std::string text;
-        const char* literal;
-    } strings[] = {
-        {"", "\"\""},
-        {"plain", "\"plain\""},
-        {"q\"b\\s/", "\"q\\\"b\\\\s/\""},
-        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},
-        {std::string("\x00\x1f\x7f", 3), "\"\\u0000\\u001f\x7f\""},
-        {"Пункт", "\"Пункт\""},
-    };
-    for (const auto& c : strings)
-    {
-        std::string out;
-        Host::AppendJsonString(out, c.text);
-        EXPECT_EQ(c.literal, out);
-        EXPECT_EQ(nlohmann::json(c.text).dump(), out);
-    }
-    const double numbers[] = {0.0,
-                              -0.0,
-                              1.0,
-                              100.0,
-                              0.1,
-                              -3.25,
-                              1e-7,
-                              1e21,
-                              123456789012345680.0,
-                              1.5707963267949,
-                              5e-324,
-                              1.7976931348623157e308};
-    for (double number : numbers)
-    {
-        std::string out;
-        Host::AppendJsonNumber(out, number);
-        EXPECT_EQ(nlohmann::json(number).dump(), out) << number;
-    }
-    std::string out;
-    Host::AppendJsonNumber(out, std::numeric_limits<double>::infinity());
-    EXPECT_EQ("null", out);
 }
 
 } // namespace
