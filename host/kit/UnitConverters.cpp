@@ -1,6 +1,8 @@
 #include "host/kit/UnitConverters.h"
 
-#include <charconv>
+#include <fast_float/fast_float.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -98,6 +100,16 @@ template <class AtEnd> bool ReadPlainDecimal(const wchar_t* p, AtEnd atEnd, doub
     return true;
 }
 
+bool IsExponentMark(char c)
+{
+    return c == 'e' || c == 'E';
+}
+
+bool IsNonZeroDigit(char c)
+{
+    return c >= '1' && c <= '9';
+}
+
 // The whole text as one number by the library's conversion, which reads every form it has.
 bool ReadFully(std::wstring_view text, double& value)
 {
@@ -107,8 +119,16 @@ bool ReadFully(std::wstring_view text, double& value)
     const char* first = narrow.View().data();
     const char* last = first + narrow.View().size();
     double result = 0;
-    auto [end, error] = std::from_chars(first, last, result, std::chars_format::general);
+    // fast_float, as not every host's library converts a double (libc++ 13 of the browser
+    // build does not).
+    auto [end, error] =
+        fast_float::from_chars(first, last, result, fast_float::chars_format::general);
     if (error != std::errc() || end != last || first == last || !std::isfinite(result))
+        return false;
+    // A value too small for a double comes back as zero, where the standard conversion calls it
+    // out of range: it is refused as it always was.
+    const char* exponent = std::find_if(first, last, IsExponentMark);
+    if (result == 0 && std::find_if(first, exponent, IsNonZeroDigit) != exponent)
         return false;
     value = result;
     return true;

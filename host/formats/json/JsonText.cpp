@@ -1,6 +1,7 @@
 #include "host/formats/json/JsonText.h"
 
 #include "host/kit/DisplayUnits.h"
+#include "platform/Utf8Sequence.h"
 
 #include <charconv>
 #include <cstdio>
@@ -10,43 +11,6 @@ namespace Host
 {
 namespace
 {
-
-// The bytes of one UTF-8 sequence from a byte of 0x80 or more: its length when it is well
-// formed; else, not valid, the length of its longest start that is, at least one byte.
-struct CSequence
-{
-    std::size_t length;
-    bool valid;
-};
-
-CSequence Utf8Sequence(const unsigned char* at, const unsigned char* end)
-{
-    const unsigned char lead = *at;
-    // The second byte's range rules out overlong forms, surrogates and values beyond U+10FFFF.
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-    {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;
-        high = lead == 0xED ? 0x9F : high;
-    }
-    else if (lead >= 0xF0 && lead <= 0xF4)
-    {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high;
-    }
-    else
-        return {1, false};
-    for (std::size_t i = 1; i < length; ++i, low = 0x80, high = 0xBF)
-        if (at + i == end || at[i] < low || at[i] > high)
-            return {i, false};
-    return {length, true};
-}
 
 char* WriteEscaped(char* out, unsigned char byte)
 {
@@ -101,7 +65,7 @@ char* WriteJsonString(char* out, std::string_view text)
             ++at;
             continue;
         }
-        const CSequence sequence = Utf8Sequence(at, end);
+        const Platform::CUtf8Sequence sequence = Platform::ReadUtf8Sequence(at, end);
         if (sequence.valid)
             std::memcpy(out, at, sequence.length);
         else

@@ -371,6 +371,10 @@ TEST_F(ConverterTest, ConversionsNearTheLimitsOfADoubleStayFiniteOrFail)
         {Quantity::Pressure, 2, L"1e307", false, 0},
         {Quantity::Pressure, 2, L"5e306", true, 5e306 * 25.4 * 1.33322387415},
         {Quantity::Linear, 0, L"1e309", false, 0},
+        // Too small for a double: refused rather than read as zero.
+        {Quantity::Linear, 0, L"1e-400", false, 0},
+        {Quantity::Linear, 0, L"-2e-324", false, 0},
+        {Quantity::Linear, 0, L"4.9406564584124654e-324", true, 4.9406564584124654e-324},
     };
     for (const auto& c : cases)
     {
