@@ -1,6 +1,6 @@
 #include "plugin/UnicodeText.h"
 
-#include "platform/Utf8Sequence.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 

@@ -1,5 +1,6 @@
 #include "host/kit/Utf8.h"
 
+#include "platform/Utf8.h"
 #include "plugin/UnicodeText.h"
 
 #include <cstdint>
@@ -10,30 +11,6 @@ namespace
 {
 
 constexpr char32_t ReplacementCharacter = 0xFFFD;
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80)
-        out += static_cast<char>(c);
-    else if (c < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsSurrogate(char32_t c)
 {
@@ -71,7 +48,7 @@ void AssignUtf8(std::string& out, std::wstring_view text)
         }
         if (IsSurrogate(c) || c > 0x10FFFF)
             c = ReplacementCharacter;
-        AppendUtf8(out, c);
+        Platform::AppendUtf8(out, c);
     }
 }
 

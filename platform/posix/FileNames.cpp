@@ -1,6 +1,6 @@
 #include "platform/FileNames.h"
 
-#include "platform/Utf8Sequence.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 
@@ -13,30 +13,6 @@ namespace
 constexpr std::uint32_t kEscapeBase = 0xDC00;
 constexpr std::uint32_t kFirstEscape = 0xDC80;
 constexpr std::uint32_t kLastEscape = 0xDCFF;
-
-void AppendUtf8(std::string& out, std::uint32_t c)
-{
-    if (c < 0x80)
-        out += static_cast<char>(c);
-    else if (c < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 } // namespace
 

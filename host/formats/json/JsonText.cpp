@@ -1,7 +1,7 @@
 #include "host/formats/json/JsonText.h"
 
 #include "host/kit/DisplayUnits.h"
-#include "platform/Utf8Sequence.h"
+#include "platform/Utf8.h"
 
 #include <charconv>
 #include <cstdio>

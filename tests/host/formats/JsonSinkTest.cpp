@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -17,14 +15,9 @@ namespace
 using Host::CRecord;
 using HostTest::CSampleFile;
 using HostTest::CStringSink;
+using HostTest::ReadGolden;
 using HostTest::Replay;
 using HostTest::Sample;
-
-std::string ReadGolden(const std::string& name)
-{
-    std::ifstream in(ORVA_SOURCE_DIR "/tests/host/golden/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string StreamedJson(const std::vector<CSampleFile>& files)
 {

@@ -5,6 +5,8 @@
 
 #include "host/kit/RecordSink.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,13 @@ struct CSampleFile
 };
 
 using Host::CRecord;
+
+// The bytes of a golden file of the sample.
+inline std::string ReadGolden(const std::string& name)
+{
+    std::ifstream in(ORVA_SOURCE_DIR "/tests/host/golden/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 inline void Replay(const std::vector<CSampleFile>& files, Host::IRecordSink& sink)
 {

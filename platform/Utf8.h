@@ -1,10 +1,12 @@
-// The one reading of UTF-8 sequences, shared by every decoder of UTF-8 in the project: the
-// plug-in's decoder of files marked as UTF-8 and the host's of its own texts, which put U+FFFD
-// for a malformed sequence, and the file names of POSIX, which keep each byte of one instead.
+// The one reading and writing of UTF-8 sequences, shared by every coder of UTF-8 in the project:
+// the plug-in's decoder of files marked as UTF-8 and the host's of its own texts, which put U+FFFD
+// for a malformed sequence, the file names of POSIX, which keep each byte of one instead, and the
+// host's encoder of wide text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace Platform
 {
@@ -63,6 +65,32 @@ inline CUtf8Sequence ReadUtf8Sequence(const unsigned char* at, const unsigned ch
     sequence.code = code;
     sequence.valid = true;
     return sequence;
+}
+
+// Appends the UTF-8 of the code point c, which the caller has checked to be one (not a surrogate,
+// not past U+10FFFF).
+inline void AppendUtf8(std::string& out, std::uint32_t c)
+{
+    if (c < 0x80)
+        out += static_cast<char>(c);
+    else if (c < 0x800)
+    {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    else if (c < 0x10000)
+    {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    else
+    {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
 }
 
 } // namespace Platform
