@@ -1,5 +1,7 @@
 #include "host/kit/DisplayUnits.h"
 
+#include "host/kit/Numbers.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -133,6 +135,21 @@ std::string DmsText(double degrees)
                   negative && (whole != 0 || t != 0) ? "-" : "", whole, t / 600, t % 600 / 10,
                   t % 10);
     return buffer;
+}
+
+std::optional<std::string> WhyNotShown(const CDisplayUnits& units, Quantity quantity, double value)
+{
+    const bool angle = quantity == Quantity::Angle;
+    if (!angle && quantity != Quantity::Length)
+        return std::nullopt;
+    // The receiver's own units show every finite value.
+    if ((angle ? units.angle == AngleDisplay::Radians : units.length == LengthDisplay::Metres) &&
+        std::isfinite(value))
+        return std::nullopt;
+    if (angle ? DisplayAngle(value, units.angle) : DisplayLength(value, units.length))
+        return std::nullopt;
+    return NumberText(value) + (angle ? " radians" : " metres") + " cannot be written in " +
+           (angle ? AngleUnitName(units.angle) : LengthUnitName(units.length));
 }
 
 } // namespace Host

@@ -3,6 +3,8 @@
 // each unit, and for degrees, minutes and seconds either their parts or one text.
 #pragma once
 
+#include "host/kit/Quantity.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -46,6 +48,11 @@ const char* LengthUnitName(LengthDisplay length);
 // result would not be finite. The receiver's own units come back unchanged, bit for bit.
 std::optional<double> DisplayAngle(double radians, AngleDisplay angle);
 std::optional<double> DisplayLength(double metres, LengthDisplay length);
+
+// Why a value in the receiver's units (radians for an angle, metres for a length) cannot be shown
+// in the display unit of its quantity ("1e+308 metres cannot be written in international feet");
+// empty when it can. Only angles and lengths have display units.
+std::optional<std::string> WhyNotShown(const CDisplayUnits& units, Quantity quantity, double value);
 
 // An angle in degrees cut into whole degrees and minutes and the seconds left over, all of them
 // not negative; negative tells the sign of the whole angle.

@@ -1,10 +1,7 @@
 #include "host/kit/RecordReceiver.h"
 
-#include "host/kit/Numbers.h"
 #include "host/kit/OutputError.h"
 #include "host/kit/Utf8.h"
-
-#include <cmath>
 
 namespace Host
 {
@@ -322,22 +319,15 @@ void CRecordReceiver::CheckShown(Quantity quantity, double value)
 {
     if (!m_units)
         return;
-    const bool angle = quantity == Quantity::Angle;
-    // The receiver's own units show every finite value.
-    if ((angle ? m_units->angle == AngleDisplay::Radians
-               : m_units->length == LengthDisplay::Metres) &&
-        std::isfinite(value))
-        return;
-    if (angle ? DisplayAngle(value, m_units->angle) : DisplayLength(value, m_units->length))
+    std::optional<std::string> why = WhyNotShown(*m_units, quantity, value);
+    if (!why)
         return;
     Guard(
         [&]
         {
             CWarning warning;
             warning.line = LineNumber();
-            warning.text =
-                NumberText(value) + (angle ? " radians" : " metres") + " cannot be written in " +
-                (angle ? AngleUnitName(m_units->angle) : LengthUnitName(m_units->length));
+            warning.text = std::move(*why);
             ++m_reports;
             m_sinks.Warning(warning);
         });

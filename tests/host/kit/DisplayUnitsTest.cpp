@@ -75,6 +75,34 @@ TEST(DisplayUnitsTest, AValueTooLargeForTheUnitGivesNothingRatherThanInfinity)
     EXPECT_TRUE(std::isfinite(*feet));
 }
 
+TEST(DisplayUnitsTest, SaysWhyAValueCannotBeShown)
+{
+    using Host::Quantity;
+    const struct
+    {
+        AngleDisplay angle;
+        LengthDisplay length;
+        Quantity quantity;
+        double value;
+        const char* why; // null: it can be shown
+    } cases[] = {
+        {AngleDisplay::Degrees, LengthDisplay::Metres, Quantity::Angle, Max,
+         "1.7976931348623157e+308 radians cannot be written in degrees"},
+        {AngleDisplay::Radians, LengthDisplay::InternationalFeet, Quantity::Length, -1e308,
+         "-1e+308 metres cannot be written in international feet"},
+        {AngleDisplay::Radians, LengthDisplay::Metres, Quantity::Length, Max, nullptr},
+        {AngleDisplay::Gons, LengthDisplay::UsSurveyFeet, Quantity::Angle, Pi, nullptr},
+        {AngleDisplay::Degrees, LengthDisplay::InternationalFeet, Quantity::Temperature, Max,
+         nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        const std::optional<std::string> why =
+            Host::WhyNotShown({c.angle, c.length}, c.quantity, c.value);
+        EXPECT_EQ(c.why ? std::optional<std::string>(c.why) : std::nullopt, why) << c.value;
+    }
+}
+
 TEST(DisplayUnitsTest, DmsTextRoundsToATenthOfASecondAndCarries)
 {
     const struct
