@@ -5,7 +5,9 @@
 #include <fmt/compile.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace Host
 {
@@ -57,6 +59,54 @@ CDecimal ReadDecimal(const char* text, const char* end)
     while (decimal.digits[decimal.count - 1] == '0')
         --decimal.count;
     return decimal;
+}
+
+constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+
+// A value with a few decimal places, as coordinates, lengths and temperatures mostly are, by
+// exact arithmetic rather than the general search for the shortest digits. The decimal with d
+// places nearest to the value is the one integer nearest to value * 10^d over 10^d; while 10^-d is
+// at least two ulps, no other decimal with d places rounds to the value, so the first d for which
+// that one reads back (the division of two exact doubles rounds as strtod does) gives the
+// shortest digits, and the same digits as the general search.
+bool ReadShortDecimal(double magnitude, CDecimal& decimal)
+{
+    // Two ulps of a normal value: its exponent field, less the 52 bits of its fraction, plus one.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const std::uint64_t exponentField = bits >> 52;
+    if (exponentField < 53)
+        return false;
+    const std::uint64_t twoUlpsBits = (exponentField - 51) << 52;
+    double twoUlps = 0;
+    std::memcpy(&twoUlps, &twoUlpsBits, sizeof twoUlps);
+    for (int d = 0; d < static_cast<int>(std::size(PowersOfTen)); ++d)
+    {
+        const double scale = PowersOfTen[d];
+        if (twoUlps * scale > 1)
+            return false;
+        // Below 2^51 here, so that the integer holds it exactly.
+        const auto digitsHere = static_cast<std::uint64_t>(magnitude * scale + 0.5);
+        if (static_cast<double>(digitsHere) / scale != magnitude)
+            continue;
+        std::uint64_t digits = digitsHere;
+        char text[20];
+        int count = 0;
+        do
+        {
+            text[count++] = static_cast<char>('0' + digits % 10);
+            digits /= 10;
+        } while (digits);
+        decimal.point = count - d;
+        int zeros = 0;
+        while (zeros < count - 1 && text[zeros] == '0')
+            ++zeros;
+        decimal.count = count - zeros;
+        for (int i = 0; i < decimal.count; ++i)
+            decimal.digits[i] = text[count - 1 - i];
+        return true;
+    }
+    return false;
 }
 
 char* Copy(char* out, const char* text, int count)
@@ -182,6 +232,10 @@ char* WriteNumber(char* out, double value, NumberLayout layout)
     if (std::signbit(value))
         *out++ = '-';
     const double magnitude = std::fabs(value);
+    CDecimal shortDecimal;
+    if (magnitude != 0 && ReadShortDecimal(magnitude, shortDecimal))
+        return layout == NumberLayout::Json ? WriteJsonLayout(out, shortDecimal)
+                                            : WriteShortestLayout(out, shortDecimal, magnitude);
     // The longest text is 23 bytes, as in "1.2345678901234567e-308".
     char* const end = fmt::format_to(out, FMT_COMPILE("{}"), magnitude);
     if (IsLaidOut(out, end, layout))
