@@ -1,6 +1,6 @@
 // orva-import: imports "*.idx" files through the ORVA plug-in and prints what it read.
 #include "host/cli/Console.h"
-#include "host/cli/Encodings.h"
+#include "host/kit/Encodings.h"
 #include "host/cli/FileList.h"
 #include "host/cli/ImportJob.h"
 #include "host/cli/PluginSearch.h"

@@ -18,6 +18,8 @@ namespace Host
 struct CRecord
 {
     std::string name;
+    // The line the record was begun on, counted from 1; 0 when no line was being read.
+    std::int64_t line = 0;
     std::optional<double> north;
     std::optional<double> east;
     std::optional<double> elevation;
@@ -38,6 +40,7 @@ struct CRecord
     void Clear(std::optional<std::string>& spareCode, std::optional<std::string>& spareDate)
     {
         name.clear();
+        line = 0;
         north.reset();
         east.reset();
         elevation.reset();

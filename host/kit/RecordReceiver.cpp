@@ -258,6 +258,7 @@ void CRecordReceiver::Reset(CRecord& record, const wchar_t* name)
 {
     record.Clear(m_spareCode, m_spareDate);
     AssignUtf8(record.name, name);
+    record.line = LineNumber().value_or(0);
 }
 
 // A text of the open record, written into the room of the one before.

@@ -507,4 +507,32 @@ ITemperatureConverter* CUnitConverterFactory::CreateTemperatureConverter(std::in
     return Make<ITemperatureConverter>(Quantity::Temperature, unitCode, convert, m_shared);
 }
 
+const char* UnitCodeName(Quantity quantity, std::int32_t unitCode)
+{
+    switch (quantity)
+    {
+    case Quantity::Angle:
+        return unitCode == AngleUnit::Radians     ? "radians"
+               : unitCode == AngleUnit::DottedDms ? "degrees, minutes and seconds"
+               : unitCode == AngleUnit::Degrees   ? "degrees"
+               : unitCode == AngleUnit::Grads     ? "grads"
+                                                  : "unknown";
+    case Quantity::Length:
+        return unitCode == LinearUnit::Metre               ? "metres"
+               : unitCode == LinearUnit::InternationalFoot ? "international feet"
+               : unitCode == LinearUnit::UsSurveyFoot      ? "US survey feet"
+                                                           : "unknown";
+    case Quantity::Temperature:
+        return unitCode == TemperatureUnit::Celsius      ? "degrees Celsius"
+               : unitCode == TemperatureUnit::Fahrenheit ? "degrees Fahrenheit"
+                                                         : "unknown";
+    case Quantity::Pressure:
+        return unitCode == PressureUnit::MillimetreOfMercury ? "millimetres of mercury"
+               : unitCode == PressureUnit::Hectopascal       ? "hectopascals"
+               : unitCode == PressureUnit::InchOfMercury     ? "inches of mercury"
+                                                             : "unknown";
+    }
+    return "unknown";
+}
+
 } // namespace Host

@@ -113,4 +113,8 @@ private:
     std::shared_ptr<CShared> m_shared;
 };
 
+// The unit of a factory code as people name it ("grads", "US survey feet"); "unknown" for a code
+// the factory has no converter for.
+const char* UnitCodeName(Quantity quantity, std::int32_t unitCode);
+
 } // namespace Host

@@ -30,8 +30,6 @@ enum class InfoLayout
 void WriteInfoDocumentStart(IByteSink& out);
 void WriteInfoDocumentEnd(IByteSink& out, bool anyFile);
 
-// The unit of a converter code as the summary names it ("grads", "US survey feet").
-const char* UnitCodeName(Quantity quantity, std::int32_t unitCode);
 
 class CInfoSink final : public IRecordSink
 {

@@ -1,4 +1,4 @@
-#include "host/cli/Encodings.h"
+#include "host/kit/Encodings.h"
 
 #include <algorithm>
 #include <cctype>

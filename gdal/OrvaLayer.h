@@ -1,0 +1,66 @@
+// The four layers of a dataset (points, stations, observations, messages), each a view of the
+// dataset's record store: a feature is made when it is asked for, its FID the 1-based place of its
+// record in file order, the same on every open.
+#pragma once
+
+#include "gdal/RecordStore.h"
+#include "host/kit/DisplayUnits.h"
+
+#include <ogrsf_frmts.h>
+
+namespace OrvaGdal
+{
+
+enum class LayerKind
+{
+    Points,
+    Stations,
+    Observations,
+    Messages
+};
+
+class COrvaLayer final : public OGRLayer, public OGRGetNextFeatureThroughRaw<COrvaLayer>
+{
+    DEFINE_GET_NEXT_FEATURE_THROUGH_RAW(COrvaLayer)
+
+public:
+    // The store and the reference system outlive the layer (both belong to the dataset); srs may
+    // be null.
+    COrvaLayer(LayerKind kind, const CRecordStore& store, const Host::CDisplayUnits& units,
+               OGRSpatialReference* srs);
+    ~COrvaLayer() override;
+
+    COrvaLayer(const COrvaLayer&) = delete;
+    COrvaLayer& operator=(const COrvaLayer&) = delete;
+
+    OGRFeatureDefn* GetLayerDefn() override { return m_definition; }
+    void ResetReading() override { m_next = 0; }
+    OGRFeature* GetNextRawFeature();
+    OGRFeature* GetFeature(GIntBig fid) override;
+    GIntBig GetFeatureCount(int force) override;
+    int TestCapability(const char* capability) override;
+
+private:
+    std::size_t RecordCount() const;
+    // The feature of record index, or null for want of memory.
+    OGRFeature* MakeFeature(std::size_t index) const;
+    void FillPoint(OGRFeature& feature, std::size_t index) const;
+    void FillStation(OGRFeature& feature, std::size_t index) const;
+    void FillObservation(OGRFeature& feature, std::size_t index) const;
+    void FillMessage(OGRFeature& feature, std::size_t index) const;
+    void SetSource(OGRFeature& feature, const CSourceLine& source) const;
+    void SetText(OGRFeature& feature, const char* field, CTextRef text) const;
+    void SetLength(OGRFeature& feature, const char* field, double metres) const;
+    void SetAngle(OGRFeature& feature, const char* field, double radians) const;
+    // The point at the place of the point with that FID, without elevation when it has none;
+    // null for 0.
+    OGRPoint* PointAt(std::uint32_t pointFid) const;
+
+    LayerKind m_kind;
+    const CRecordStore& m_store;
+    Host::CDisplayUnits m_units;
+    OGRFeatureDefn* m_definition;
+    std::size_t m_next = 0;
+};
+
+} // namespace OrvaGdal

@@ -1,0 +1,184 @@
+#include "gdal/RecordStore.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace OrvaGdal
+{
+namespace
+{
+
+constexpr double None = std::numeric_limits<double>::quiet_NaN();
+
+double ValueOf(const std::optional<double>& value)
+{
+    return value ? *value : None;
+}
+
+// "20210614" as 20210614; 0 for anything that is not eight digits.
+std::uint32_t DateOf(const std::optional<std::string>& date)
+{
+    if (!date || date->size() != 8)
+        return 0;
+    std::uint32_t value = 0;
+    for (char c : *date)
+    {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
+std::uint32_t FidOf(std::size_t index)
+{
+    if (index >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many records for one dataset");
+    return static_cast<std::uint32_t>(index + 1);
+}
+
+} // namespace
+
+CTextRef CRecordStore::Keep(const std::string& text)
+{
+    if (m_arena.size() + text.size() >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too much text for one dataset");
+    CTextRef ref{static_cast<std::uint32_t>(m_arena.size()),
+                 static_cast<std::uint32_t>(text.size())};
+    m_arena += text;
+    return ref;
+}
+
+CTextRef CRecordStore::Keep(const std::optional<std::string>& text)
+{
+    return text ? Keep(*text) : CTextRef();
+}
+
+std::string_view CRecordStore::Text(CTextRef text) const
+{
+    if (!HasText(text))
+        return std::string_view();
+    return std::string_view(m_arena).substr(text.offset, text.size);
+}
+
+CSourceLine CRecordStore::SourceOf(std::int64_t line) const
+{
+    CSourceLine source;
+    source.file = static_cast<std::uint32_t>(m_files.size() - 1);
+    source.line = line > 0 && line <= std::numeric_limits<std::uint32_t>::max()
+                      ? static_cast<std::uint32_t>(line)
+                      : 0;
+    return source;
+}
+
+void CRecordStore::BeginFile(const std::string& path)
+{
+    CFileFacts facts;
+    facts.path = path;
+    m_files.push_back(std::move(facts));
+    m_firstPoint = m_points.size();
+    m_firstStation = m_stations.size();
+    m_firstObservation = m_observations.size();
+    m_pointsByName.Clear();
+    m_setupStations.clear();
+}
+
+void CRecordStore::Point(const Host::CRecord& point)
+{
+    CPointRow row{};
+    row.name = Keep(point.name);
+    row.code = Keep(point.code);
+    row.north = ValueOf(point.north);
+    row.east = ValueOf(point.east);
+    row.elevation = ValueOf(point.elevation);
+    row.hasClass = point.pointClass.has_value();
+    row.pointClass = point.pointClass.value_or(0);
+    row.source = SourceOf(point.line);
+    if (point.north && point.east)
+        m_pointsByName.Add(point.name, FidOf(m_points.size()));
+    m_points.push_back(row);
+}
+
+void CRecordStore::Station(const Host::CRecord& station, std::size_t setup)
+{
+    CStationRow row{};
+    row.name = Keep(station.name);
+    row.instrumentHeight = ValueOf(station.instrumentHeight);
+    row.temperature = ValueOf(station.temperature);
+    row.pressure = ValueOf(station.pressure);
+    row.source = SourceOf(station.line);
+    if (m_setupStations.size() < setup)
+        m_setupStations.resize(setup, 0);
+    m_setupStations[setup - 1] = FidOf(m_stations.size());
+    m_stations.push_back(row);
+}
+
+void CRecordStore::Observation(const Host::CRecord& observation, const Host::CRecord*,
+                               std::size_t setup)
+{
+    CObservationRow row{};
+    row.target = Keep(observation.name);
+    row.code = Keep(observation.code);
+    row.date = DateOf(observation.date);
+    row.horizontalAngle = ValueOf(observation.horizontalAngle);
+    row.verticalAngle = ValueOf(observation.verticalAngle);
+    row.slopeDistance = ValueOf(observation.slopeDistance);
+    row.reflectorHeight = ValueOf(observation.reflectorHeight);
+    row.verticalAngleOffset = ValueOf(observation.verticalAngleOffset);
+    row.stationFid = setup && setup <= m_setupStations.size() ? m_setupStations[setup - 1] : 0;
+    row.source = SourceOf(observation.line);
+    m_observations.push_back(row);
+}
+
+void CRecordStore::Message(const Host::CMessage& message)
+{
+    CMessageRow row{};
+    row.source = SourceOf(message.line.value_or(0));
+    row.warning = false;
+    row.text =
+        Keep(message.cause.empty() ? message.text : message.text + " (" + message.cause + ")");
+    m_messages.push_back(row);
+}
+
+void CRecordStore::Warning(const Host::CWarning& warning)
+{
+    CMessageRow row{};
+    row.source = SourceOf(warning.line.value_or(0));
+    row.warning = true;
+    row.text = Keep(warning.text);
+    m_messages.push_back(row);
+}
+
+void CRecordStore::UnitChosen(const Host::CUnitChoice& choice)
+{
+    m_files.back().units[static_cast<std::size_t>(choice.quantity)] = choice.unitCode;
+}
+
+void CRecordStore::FileSettings(const Host::CFileSettings& settings)
+{
+    m_files.back().settings = settings;
+    m_files.back().settingsKnown = true;
+}
+
+void CRecordStore::EndFile(bool imported)
+{
+    m_files.back().imported = imported;
+    PlaceOnPoints();
+}
+
+void CRecordStore::PlaceOnPoints()
+{
+    auto pointOf = [this](CTextRef name) -> std::uint32_t
+    {
+        const std::uint32_t* fid = m_pointsByName.Find(std::string(Text(name)));
+        return fid ? *fid : 0;
+    };
+    for (std::size_t i = m_firstStation; i < m_stations.size(); ++i)
+        m_stations[i].pointFid = pointOf(m_stations[i].name);
+    for (std::size_t i = m_firstObservation; i < m_observations.size(); ++i)
+        m_observations[i].targetPointFid = pointOf(m_observations[i].target);
+    m_pointsByName.Clear();
+}
+
+} // namespace OrvaGdal
