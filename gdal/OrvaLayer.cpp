@@ -39,21 +39,6 @@ OGRwkbGeometryType GeometryType(LayerKind kind)
     return wkbNone;
 }
 
-struct CField
-{
-    const char* name;
-    OGRFieldType type;
-};
-
-void AddFields(OGRFeatureDefn& definition, std::initializer_list<CField> fields)
-{
-    for (const CField& field : fields)
-    {
-        OGRFieldDefn column(field.name, field.type);
-        definition.AddFieldDefn(&column);
-    }
-}
-
 bool Known(double value)
 {
     return !std::isnan(value);
@@ -66,6 +51,7 @@ COrvaLayer::COrvaLayer(LayerKind kind, const CRecordStore& store, const Host::CD
     : m_kind(kind), m_store(store), m_units(units),
       m_definition(new OGRFeatureDefn(LayerName(kind)))
 {
+    m_fields.fill(-1);
     m_definition->Reference();
     m_definition->SetGeomType(GeometryType(kind));
     if (m_definition->GetGeomFieldCount() > 0)
@@ -77,36 +63,46 @@ COrvaLayer::COrvaLayer(LayerKind kind, const CRecordStore& store, const Host::CD
     switch (kind)
     {
     case LayerKind::Points:
-        AddFields(*m_definition, {{"name", OFTString},
-                                  {"code", OFTString},
-                                  {"class", OFTInteger},
-                                  {"north", OFTReal},
-                                  {"east", OFTReal},
-                                  {"elevation", OFTReal}});
+        AddFields({{"name", OFTString, Field::Name},
+                   {"code", OFTString, Field::Code},
+                   {"class", OFTInteger, Field::Class},
+                   {"north", OFTReal, Field::North},
+                   {"east", OFTReal, Field::East},
+                   {"elevation", OFTReal, Field::Elevation}});
         break;
     case LayerKind::Stations:
-        AddFields(*m_definition, {{"name", OFTString},
-                                  {"instrument_height", OFTReal},
-                                  {"temperature", OFTReal},
-                                  {"pressure", OFTReal}});
+        AddFields({{"name", OFTString, Field::Name},
+                   {"instrument_height", OFTReal, Field::InstrumentHeight},
+                   {"temperature", OFTReal, Field::Temperature},
+                   {"pressure", OFTReal, Field::Pressure}});
         break;
     case LayerKind::Observations:
-        AddFields(*m_definition, {{"station", OFTString},
-                                  {"station_fid", OFTInteger64},
-                                  {"target", OFTString},
-                                  {"code", OFTString},
-                                  {"horizontal_angle", angle},
-                                  {"vertical_angle", angle},
-                                  {"slope_distance", OFTReal},
-                                  {"reflector_height", OFTReal},
-                                  {"date", OFTDate},
-                                  {"vertical_angle_offset", angle}});
+        AddFields({{"station", OFTString, Field::Station},
+                   {"station_fid", OFTInteger64, Field::StationFid},
+                   {"target", OFTString, Field::Target},
+                   {"code", OFTString, Field::Code},
+                   {"horizontal_angle", angle, Field::HorizontalAngle},
+                   {"vertical_angle", angle, Field::VerticalAngle},
+                   {"slope_distance", OFTReal, Field::SlopeDistance},
+                   {"reflector_height", OFTReal, Field::ReflectorHeight},
+                   {"date", OFTDate, Field::Date},
+                   {"vertical_angle_offset", angle, Field::VerticalAngleOffset}});
         break;
     case LayerKind::Messages:
-        AddFields(*m_definition, {{"kind", OFTString}, {"text", OFTString}});
+        AddFields({{"kind", OFTString, Field::Kind}, {"text", OFTString, Field::Text}});
         break;
     }
-    AddFields(*m_definition, {{"file", OFTString}, {"line", OFTInteger}});
+    AddFields({{"file", OFTString, Field::File}, {"line", OFTInteger, Field::Line}});
+}
+
+void COrvaLayer::AddFields(std::initializer_list<CField> fields)
+{
+    for (const CField& field : fields)
+    {
+        OGRFieldDefn column(field.name, field.type);
+        m_definition->AddFieldDefn(&column);
+        m_fields[static_cast<std::size_t>(field.id)] = m_definition->GetFieldCount() - 1;
+    }
 }
 
 COrvaLayer::~COrvaLayer()
@@ -194,28 +190,29 @@ OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const
 
 void COrvaLayer::SetSource(OGRFeature& feature, const CSourceLine& source) const
 {
-    feature.SetField("file", m_store.Files()[source.file].path.c_str());
+    feature.SetField(Index(Field::File), m_store.Files()[source.file].path.c_str());
     if (source.line)
-        feature.SetField("line", static_cast<int>(std::min<std::uint32_t>(source.line, INT32_MAX)));
+        feature.SetField(Index(Field::Line),
+                         static_cast<int>(std::min<std::uint32_t>(source.line, INT32_MAX)));
 }
 
-void COrvaLayer::SetText(OGRFeature& feature, const char* field, CTextRef text) const
+void COrvaLayer::SetText(OGRFeature& feature, Field field, CTextRef text) const
 {
     if (!CRecordStore::HasText(text))
         return;
     const std::string_view view = m_store.Text(text);
-    feature.SetField(field, std::string(view).c_str());
+    feature.SetField(Index(field), std::string(view).c_str());
 }
 
-void COrvaLayer::SetLength(OGRFeature& feature, const char* field, double metres) const
+void COrvaLayer::SetLength(OGRFeature& feature, Field field, double metres) const
 {
     if (!Known(metres))
         return;
     if (const std::optional<double> shown = Host::DisplayLength(metres, m_units.length))
-        feature.SetField(field, *shown);
+        feature.SetField(Index(field), *shown);
 }
 
-void COrvaLayer::SetAngle(OGRFeature& feature, const char* field, double radians) const
+void COrvaLayer::SetAngle(OGRFeature& feature, Field field, double radians) const
 {
     if (!Known(radians))
         return;
@@ -223,9 +220,9 @@ void COrvaLayer::SetAngle(OGRFeature& feature, const char* field, double radians
     if (!shown)
         return;
     if (m_units.angle == Host::AngleDisplay::DegreesMinutesSeconds)
-        feature.SetField(field, Host::DmsText(*shown).c_str());
+        feature.SetField(Index(field), Host::DmsText(*shown).c_str());
     else
-        feature.SetField(field, *shown);
+        feature.SetField(Index(field), *shown);
 }
 
 OGRPoint* COrvaLayer::PointAt(std::uint32_t pointFid) const
@@ -240,13 +237,13 @@ OGRPoint* COrvaLayer::PointAt(std::uint32_t pointFid) const
 void COrvaLayer::FillPoint(OGRFeature& feature, std::size_t index) const
 {
     const CPointRow& point = m_store.Points()[index];
-    SetText(feature, "name", point.name);
-    SetText(feature, "code", point.code);
+    SetText(feature, Field::Name, point.name);
+    SetText(feature, Field::Code, point.code);
     if (point.hasClass)
-        feature.SetField("class", point.pointClass);
-    SetLength(feature, "north", point.north);
-    SetLength(feature, "east", point.east);
-    SetLength(feature, "elevation", point.elevation);
+        feature.SetField(Index(Field::Class), point.pointClass);
+    SetLength(feature, Field::North, point.north);
+    SetLength(feature, Field::East, point.east);
+    SetLength(feature, Field::Elevation, point.elevation);
     SetSource(feature, point.source);
     if (Known(point.north) && Known(point.east))
         feature.SetGeometryDirectly(PointAt(static_cast<std::uint32_t>(index + 1)));
@@ -255,12 +252,12 @@ void COrvaLayer::FillPoint(OGRFeature& feature, std::size_t index) const
 void COrvaLayer::FillStation(OGRFeature& feature, std::size_t index) const
 {
     const CStationRow& station = m_store.Stations()[index];
-    SetText(feature, "name", station.name);
-    SetLength(feature, "instrument_height", station.instrumentHeight);
+    SetText(feature, Field::Name, station.name);
+    SetLength(feature, Field::InstrumentHeight, station.instrumentHeight);
     if (Known(station.temperature))
-        feature.SetField("temperature", station.temperature);
+        feature.SetField(Index(Field::Temperature), station.temperature);
     if (Known(station.pressure))
-        feature.SetField("pressure", station.pressure);
+        feature.SetField(Index(Field::Pressure), station.pressure);
     SetSource(feature, station.source);
     if (OGRPoint* place = PointAt(station.pointFid))
         feature.SetGeometryDirectly(place);
@@ -271,20 +268,20 @@ void COrvaLayer::FillObservation(OGRFeature& feature, std::size_t index) const
     const CObservationRow& observation = m_store.Observations()[index];
     if (observation.stationFid)
     {
-        SetText(feature, "station", m_store.Stations()[observation.stationFid - 1].name);
-        feature.SetField("station_fid", static_cast<GIntBig>(observation.stationFid));
+        SetText(feature, Field::Station, m_store.Stations()[observation.stationFid - 1].name);
+        feature.SetField(Index(Field::StationFid), static_cast<GIntBig>(observation.stationFid));
     }
-    SetText(feature, "target", observation.target);
-    SetText(feature, "code", observation.code);
-    SetAngle(feature, "horizontal_angle", observation.horizontalAngle);
-    SetAngle(feature, "vertical_angle", observation.verticalAngle);
-    SetLength(feature, "slope_distance", observation.slopeDistance);
-    SetLength(feature, "reflector_height", observation.reflectorHeight);
+    SetText(feature, Field::Target, observation.target);
+    SetText(feature, Field::Code, observation.code);
+    SetAngle(feature, Field::HorizontalAngle, observation.horizontalAngle);
+    SetAngle(feature, Field::VerticalAngle, observation.verticalAngle);
+    SetLength(feature, Field::SlopeDistance, observation.slopeDistance);
+    SetLength(feature, Field::ReflectorHeight, observation.reflectorHeight);
     if (observation.date)
-        feature.SetField(feature.GetFieldIndex("date"), static_cast<int>(observation.date / 10000),
+        feature.SetField(Index(Field::Date), static_cast<int>(observation.date / 10000),
                          static_cast<int>(observation.date / 100 % 100),
                          static_cast<int>(observation.date % 100));
-    SetAngle(feature, "vertical_angle_offset", observation.verticalAngleOffset);
+    SetAngle(feature, Field::VerticalAngleOffset, observation.verticalAngleOffset);
     SetSource(feature, observation.source);
     const std::uint32_t from =
         observation.stationFid ? m_store.Stations()[observation.stationFid - 1].pointFid : 0;
@@ -305,8 +302,8 @@ void COrvaLayer::FillObservation(OGRFeature& feature, std::size_t index) const
 void COrvaLayer::FillMessage(OGRFeature& feature, std::size_t index) const
 {
     const CMessageRow& message = m_store.Messages()[index];
-    feature.SetField("kind", message.warning ? "warning" : "message");
-    SetText(feature, "text", message.text);
+    feature.SetField(Index(Field::Kind), message.warning ? "warning" : "message");
+    SetText(feature, Field::Text, message.text);
     SetSource(feature, message.source);
 }
 

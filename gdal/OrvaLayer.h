@@ -8,6 +8,8 @@
 
 #include <ogrsf_frmts.h>
 
+#include <array>
+
 namespace OrvaGdal
 {
 
@@ -17,6 +19,34 @@ enum class LayerKind
     Stations,
     Observations,
     Messages
+};
+
+// The fields of the layers, each looked up once by name.
+enum class Field
+{
+    Name,
+    Code,
+    Class,
+    North,
+    East,
+    Elevation,
+    InstrumentHeight,
+    Temperature,
+    Pressure,
+    Station,
+    StationFid,
+    Target,
+    HorizontalAngle,
+    VerticalAngle,
+    SlopeDistance,
+    ReflectorHeight,
+    Date,
+    VerticalAngleOffset,
+    Kind,
+    Text,
+    File,
+    Line,
+    Count
 };
 
 class COrvaLayer final : public OGRLayer, public OGRGetNextFeatureThroughRaw<COrvaLayer>
@@ -41,6 +71,13 @@ public:
     int TestCapability(const char* capability) override;
 
 private:
+    struct CField
+    {
+        const char* name;
+        OGRFieldType type;
+        Field id;
+    };
+    void AddFields(std::initializer_list<CField> fields);
     std::size_t RecordCount() const;
     // The feature of record index, or null for want of memory.
     OGRFeature* MakeFeature(std::size_t index) const;
@@ -49,9 +86,10 @@ private:
     void FillObservation(OGRFeature& feature, std::size_t index) const;
     void FillMessage(OGRFeature& feature, std::size_t index) const;
     void SetSource(OGRFeature& feature, const CSourceLine& source) const;
-    void SetText(OGRFeature& feature, const char* field, CTextRef text) const;
-    void SetLength(OGRFeature& feature, const char* field, double metres) const;
-    void SetAngle(OGRFeature& feature, const char* field, double radians) const;
+    int Index(Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
+    void SetText(OGRFeature& feature, Field field, CTextRef text) const;
+    void SetLength(OGRFeature& feature, Field field, double metres) const;
+    void SetAngle(OGRFeature& feature, Field field, double radians) const;
     // The point at the place of the point with that FID, without elevation when it has none;
     // null for 0.
     OGRPoint* PointAt(std::uint32_t pointFid) const;
@@ -60,6 +98,8 @@ private:
     const CRecordStore& m_store;
     Host::CDisplayUnits m_units;
     OGRFeatureDefn* m_definition;
+    // The index of each field in the definition; -1 for the fields of other layers.
+    std::array<int, static_cast<std::size_t>(Field::Count)> m_fields;
     std::size_t m_next = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "gdal/RecordStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -77,10 +78,9 @@ void CRecordStore::BeginFile(const std::string& path)
     CFileFacts facts;
     facts.path = path;
     m_files.push_back(std::move(facts));
-    m_firstPoint = m_points.size();
     m_firstStation = m_stations.size();
     m_firstObservation = m_observations.size();
-    m_pointsByName.Clear();
+    m_placedPoints.clear();
     m_setupStations.clear();
 }
 
@@ -95,9 +95,10 @@ void CRecordStore::Point(const Host::CRecord& point)
     row.hasClass = point.pointClass.has_value();
     row.pointClass = point.pointClass.value_or(0);
     row.source = SourceOf(point.line);
-    if (point.north && point.east)
-        m_pointsByName.Add(point.name, FidOf(m_points.size()));
     m_points.push_back(row);
+    // Kept by place in the arena, which may still move: read as texts when the file ends.
+    if (point.north && point.east)
+        m_placedPoints.emplace_back(std::string_view(nullptr, 0), FidOf(m_points.size() - 1));
 }
 
 void CRecordStore::Station(const Host::CRecord& station, std::size_t setup)
@@ -169,16 +170,25 @@ void CRecordStore::EndFile(bool imported)
 
 void CRecordStore::PlaceOnPoints()
 {
+    // The first point of each name with a position, found by binary search in the file's points
+    // sorted by name and, for one name, by FID: no allocation per point, as a hash map would make.
+    for (auto& [name, fid] : m_placedPoints)
+        name = Text(m_points[fid - 1].name);
+    std::sort(m_placedPoints.begin(), m_placedPoints.end());
     auto pointOf = [this](CTextRef name) -> std::uint32_t
     {
-        const std::uint32_t* fid = m_pointsByName.Find(std::string(Text(name)));
-        return fid ? *fid : 0;
+        const std::string_view wanted = Text(name);
+        const auto found =
+            std::lower_bound(m_placedPoints.begin(), m_placedPoints.end(), wanted,
+                             [](const std::pair<std::string_view, std::uint32_t>& entry,
+                                std::string_view key) { return entry.first < key; });
+        return found != m_placedPoints.end() && found->first == wanted ? found->second : 0;
     };
     for (std::size_t i = m_firstStation; i < m_stations.size(); ++i)
         m_stations[i].pointFid = pointOf(m_stations[i].name);
     for (std::size_t i = m_firstObservation; i < m_observations.size(); ++i)
         m_observations[i].targetPointFid = pointOf(m_observations[i].target);
-    m_pointsByName.Clear();
+    std::vector<std::pair<std::string_view, std::uint32_t>>().swap(m_placedPoints);
 }
 
 } // namespace OrvaGdal

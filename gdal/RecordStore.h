@@ -6,7 +6,6 @@
 #pragma once
 
 #include "host/kit/ImportRecords.h"
-#include "host/kit/PointPositions.h"
 #include "host/kit/RecordSink.h"
 
 #include <array>
@@ -127,11 +126,11 @@ private:
     std::vector<CObservationRow> m_observations;
     std::vector<CMessageRow> m_messages;
     std::vector<CFileFacts> m_files;
-    // The file being read: its first point, station and observation, and its points by name.
-    std::size_t m_firstPoint = 0;
+    // The file being read: its first station and observation.
     std::size_t m_firstStation = 0;
     std::size_t m_firstObservation = 0;
-    Host::CNamedPositions<std::uint32_t> m_pointsByName;
+    // The points of the file being read that have a position, by name; sorted when it ends.
+    std::vector<std::pair<std::string_view, std::uint32_t>> m_placedPoints;
     // The observations' stations by the file's setup number, to their FIDs.
     std::vector<std::uint32_t> m_setupStations;
 };

@@ -169,7 +169,27 @@ class Conversions(unittest.TestCase):
         shown = subprocess.run(["ogrinfo", "-ro", "-al", "-so", JOB], capture_output=True,
                                text=True, check=True).stdout
         self.assertIn("using driver `ORVA' successful", shown)
-        self.assertIn("Feature Count: 9", shown)
+        for summary in ("Layer name: points\nGeometry: 3D Point\nFeature Count: 4",
+                        "Geometry: 3D Line String\nFeature Count: 9", "station_fid: Integer64",
+                        "date: Date", "Layer name: messages"):
+            self.assertIn(summary, shown.replace("\n  ", "\n"))
+
+    def test_ogrinfo_filters_and_sql(self):
+        runs = [
+            (["-where", "code = 'TRAV'", "points"], ["PP-107", "PP-108"]),
+            (["-spat", "2213000", "473400", "2213100", "473600", "points"], ["GGS-4512"]),
+            (["-fid", "4", "points"], ["BM-22"]),
+            (["-sql", "SELECT name FROM stations ORDER BY name DESC"], ["PP-107", "GGS-4512"]),
+            (["-dialect", "SQLite", "-sql",
+              "SELECT s.name FROM observations o JOIN stations s ON o.station_fid = s.rowid "
+              "WHERE o.target = 'PP-108'"], ["PP-107"]),
+        ]
+        for arguments, names in runs:
+            shown = subprocess.run(["ogrinfo", "-ro", "-q", JOB] + arguments, capture_output=True,
+                                   text=True, check=True).stdout
+            found = [line.split("= ", 1)[1] for line in shown.splitlines()
+                     if line.strip().startswith("name (String) =")]
+            self.assertEqual(names, found, arguments)
 
 
 class GeoPandas(unittest.TestCase):

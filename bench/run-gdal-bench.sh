@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The GDAL driver against GDAL's own CSV driver on the same records, in one run:
+#
+#   bench/run-gdal-bench.sh [--rows N] [--build DIR] [--work DIR]
+#
+# A job of N rows (default 500000) is read in full with `ogr2ogr -f Memory` through the driver,
+# and the points.csv and observations.csv that orva-import writes of it through GDAL's CSV driver
+# (points with their coordinates as geometry). It prints seconds and peak RSS of each, the
+# driver's time as a share of CSV's, and the driver's own memory: the peak of `ogrinfo -so` on the
+# job (which reads the whole file when it opens it, and builds no feature) less that of the same
+# command on a small file.
+set -euo pipefail
+rows=500000
+build=build/linux-release
+work=
+while [ $# -gt 0 ]; do
+    case $1 in
+    --rows) rows=$2; shift 2 ;;
+    --build) build=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    *) echo "usage: $0 [--rows N] [--build DIR] [--work DIR]" >&2; exit 2 ;;
+    esac
+done
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+build=$(cd "$build" && pwd)
+if [ -z "$work" ]; then
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+fi
+mkdir -p "$work"
+export GDAL_DRIVER_PATH=$build/gdalplugins
+
+python3 bench/generate-job.py --rows "$rows" "$work/job.idx" >/dev/null
+"$build/bin/orva-import" --format csv --output "$work/csv" "$work/job.idx" 2>/dev/null
+size=$(stat -c %s "$work/job.idx")
+
+# Seconds and peak RSS in MB of a command.
+measure() {
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1
+    read -r seconds kilobytes <"$work/time"
+    echo "$seconds $((kilobytes / 1024))"
+}
+
+read -r driver driver_rss < <(measure ogr2ogr -f Memory /vsimem/out "$work/job.idx")
+read -r points points_rss < <(measure ogr2ogr -f Memory /vsimem/out "$work/csv/points.csv" \
+    -oo X_POSSIBLE_NAMES=east -oo Y_POSSIBLE_NAMES=north -oo Z_POSSIBLE_NAMES=elevation)
+read -r observations observations_rss < <(measure ogr2ogr -f Memory /vsimem/out \
+    "$work/csv/observations.csv")
+read -r _ opened_rss < <(measure ogrinfo -ro -so -al "$work/job.idx")
+read -r _ small_rss < <(measure ogrinfo -ro -so -al examples/survey-job.idx)
+
+echo "job: $((size / 1000000)) MB, $rows points and observations"
+printf '  %-34s %6s s  %5s MB RSS\n' "ORVA driver, every layer" "$driver" "$driver_rss" \
+    "CSV driver, points.csv" "$points" "$points_rss" \
+    "CSV driver, observations.csv" "$observations" "$observations_rss"
+python3 - "$driver" "$points" "$observations" "$opened_rss" "$small_rss" "$size" <<'PY'
+import sys
+driver, points, observations, opened, small, size = map(float, sys.argv[1:])
+print(f"  driver / CSV: {driver / (points + observations):.2f} of the time")
+print(f"  driver's own memory: {opened - small:.0f} MB for a {size / 1e6:.0f} MB file "
+      f"(file + {opened - small - size / 1e6:.0f} MB)")
+PY
