@@ -2,6 +2,8 @@
 #   ORVA_INSTALL_BINDIR     orva-import
 #   ORVA_INSTALL_PLUGINDIR  the plug-in library
 #   ORVA_INSTALL_DOCDIR     READMEs, licence, release notes, examples
+#   ORVA_INSTALL_GDAL_PLUGINDIR, ORVA_INSTALL_GDAL_DOCDIR  (Linux) the GDAL driver and its own
+#                           documents, packaged apart as orva-gdal
 #   ORVA_PLUGIN_DIR_FROM_PROGRAM  the plug-in's directory seen from the program's, compiled into
 #                           orva-import so that an installed tree can be moved as a whole
 #
@@ -25,6 +27,13 @@ else()
     set(ORVA_INSTALL_PLUGINDIR ${plugin_libdir}/orva
         CACHE PATH "Directory of the plug-in library, relative to the prefix")
     set(ORVA_INSTALL_DOCDIR ${CMAKE_INSTALL_DOCDIR})
+    # Debian's GDAL loads ogr_*.so from the folder it was built with, /usr/lib/<multiarch>/
+    # gdalplugins, and from a <major>.<minor> folder inside it instead when there is one. Debian
+    # ships none (gdal-plugins holds only drivers.ini there): creating it would hide every other
+    # plug-in in the folder from GDAL, so the driver goes in the folder itself. Its libgdal
+    # dependency keeps it to the GDAL whose C++ interface it was built with.
+    set(ORVA_INSTALL_GDAL_PLUGINDIR ${plugin_libdir}/gdalplugins)
+    set(ORVA_INSTALL_GDAL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/orva-gdal)
 endif()
 
 foreach(directory ORVA_INSTALL_BINDIR ORVA_INSTALL_PLUGINDIR ORVA_INSTALL_DOCDIR)
