@@ -151,11 +151,51 @@ int COrvaLayer::TestCapability(const char* capability)
 {
     if (EQUAL(capability, OLCRandomRead) || EQUAL(capability, OLCStringsAsUTF8))
         return TRUE;
-    if (EQUAL(capability, OLCFastFeatureCount))
+    if (EQUAL(capability, OLCFastFeatureCount) || EQUAL(capability, OLCFastGetExtent))
         return !m_poFilterGeom && !m_poAttrQuery;
     if (EQUAL(capability, OLCZGeometries))
         return m_kind != LayerKind::Messages;
     return FALSE;
+}
+
+OGRErr COrvaLayer::GetExtent(OGREnvelope* extent, int force)
+{
+    if (m_kind == LayerKind::Messages)
+        return OGRERR_FAILURE;
+    if (m_poFilterGeom || m_poAttrQuery)
+        return OGRLayer::GetExtent(extent, force);
+    // Stations and rays stand on the points, so the points' extent bounds them; only points
+    // that carry a geometry of a layer count.
+    OGREnvelope found;
+    auto include = [&found](const CPointRow& point) { found.Merge(point.east, point.north); };
+    if (m_kind == LayerKind::Points)
+    {
+        for (const CPointRow& point : m_store.Points())
+            if (Known(point.north) && Known(point.east))
+                include(point);
+    }
+    else if (m_kind == LayerKind::Stations)
+    {
+        for (const CStationRow& station : m_store.Stations())
+            if (station.pointFid)
+                include(m_store.Points()[station.pointFid - 1]);
+    }
+    else
+    {
+        for (const CObservationRow& ray : m_store.Observations())
+        {
+            const std::uint32_t from =
+                ray.stationFid ? m_store.Stations()[ray.stationFid - 1].pointFid : 0;
+            if (!from || !ray.targetPointFid)
+                continue;
+            include(m_store.Points()[from - 1]);
+            include(m_store.Points()[ray.targetPointFid - 1]);
+        }
+    }
+    if (!found.IsInit())
+        return OGRERR_FAILURE;
+    *extent = found;
+    return OGRERR_NONE;
 }
 
 OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const

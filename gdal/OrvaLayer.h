@@ -69,6 +69,12 @@ public:
     OGRFeature* GetFeature(GIntBig fid) override;
     GIntBig GetFeatureCount(int force) override;
     int TestCapability(const char* capability) override;
+    // From the records, without making a feature.
+    OGRErr GetExtent(OGREnvelope* extent, int force) override;
+    OGRErr GetExtent(int geometryField, OGREnvelope* extent, int force) override
+    {
+        return OGRLayer::GetExtent(geometryField, extent, force);
+    }
 
 private:
     struct CField

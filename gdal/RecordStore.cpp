@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 
@@ -96,9 +97,9 @@ void CRecordStore::Point(const Host::CRecord& point)
     row.pointClass = point.pointClass.value_or(0);
     row.source = SourceOf(point.line);
     m_points.push_back(row);
-    // Kept by place in the arena, which may still move: read as texts when the file ends.
     if (point.north && point.east)
-        m_placedPoints.emplace_back(std::string_view(nullptr, 0), FidOf(m_points.size() - 1));
+        m_placedPoints.emplace_back(std::hash<std::string_view>()(point.name),
+                                    FidOf(m_points.size() - 1));
 }
 
 void CRecordStore::Station(const Host::CRecord& station, std::size_t setup)
@@ -170,25 +171,26 @@ void CRecordStore::EndFile(bool imported)
 
 void CRecordStore::PlaceOnPoints()
 {
-    // The first point of each name with a position, found by binary search in the file's points
-    // sorted by name and, for one name, by FID: no allocation per point, as a hash map would make.
-    for (auto& [name, fid] : m_placedPoints)
-        name = Text(m_points[fid - 1].name);
+    // The first point of each name with a position: the file's points sorted by the hash of
+    // their names and then by FID, searched by hash and told apart by name. Integers sort fast,
+    // and no allocation is made per point, as a map of names would.
     std::sort(m_placedPoints.begin(), m_placedPoints.end());
     auto pointOf = [this](CTextRef name) -> std::uint32_t
     {
         const std::string_view wanted = Text(name);
-        const auto found =
-            std::lower_bound(m_placedPoints.begin(), m_placedPoints.end(), wanted,
-                             [](const std::pair<std::string_view, std::uint32_t>& entry,
-                                std::string_view key) { return entry.first < key; });
-        return found != m_placedPoints.end() && found->first == wanted ? found->second : 0;
+        const std::size_t hash = std::hash<std::string_view>()(wanted);
+        for (auto at = std::lower_bound(m_placedPoints.begin(), m_placedPoints.end(),
+                                        std::make_pair(hash, std::uint32_t{0}));
+             at != m_placedPoints.end() && at->first == hash; ++at)
+            if (Text(m_points[at->second - 1].name) == wanted)
+                return at->second;
+        return 0;
     };
     for (std::size_t i = m_firstStation; i < m_stations.size(); ++i)
         m_stations[i].pointFid = pointOf(m_stations[i].name);
     for (std::size_t i = m_firstObservation; i < m_observations.size(); ++i)
         m_observations[i].targetPointFid = pointOf(m_observations[i].target);
-    std::vector<std::pair<std::string_view, std::uint32_t>>().swap(m_placedPoints);
+    std::vector<std::pair<std::size_t, std::uint32_t>>().swap(m_placedPoints);
 }
 
 } // namespace OrvaGdal
