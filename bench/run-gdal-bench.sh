@@ -5,7 +5,8 @@
 #
 # A job of N rows (default 500000) is read in full with `ogr2ogr -f Memory` through the driver,
 # and the points.csv and observations.csv that orva-import writes of it through GDAL's CSV driver
-# (points with their coordinates as geometry). It prints seconds and peak RSS of each, the
+# (points with their coordinates as geometry); then the same with orva_gdal_read, which makes
+# every feature and lets it go, without the copies of ogr2ogr and the Memory driver. It prints seconds and peak RSS of each, the
 # driver's time as a share of CSV's, and the driver's own memory: the peak of `ogrinfo -so` on the
 # job (which reads the whole file when it opens it, and builds no feature) less that of the same
 # command on a small file.
@@ -46,6 +47,12 @@ read -r points points_rss < <(measure ogr2ogr -f Memory /vsimem/out "$work/csv/p
     -oo X_POSSIBLE_NAMES=east -oo Y_POSSIBLE_NAMES=north -oo Z_POSSIBLE_NAMES=elevation)
 read -r observations observations_rss < <(measure ogr2ogr -f Memory /vsimem/out \
     "$work/csv/observations.csv")
+# The lightest reader: every feature made and let go, through GDAL's C interface.
+reader=$build/bin/orva_gdal_read
+read -r light _ < <(measure "$reader" "$work/job.idx")
+read -r light_points _ < <(measure "$reader" "$work/csv/points.csv" X_POSSIBLE_NAMES=east \
+    Y_POSSIBLE_NAMES=north Z_POSSIBLE_NAMES=elevation)
+read -r light_observations _ < <(measure "$reader" "$work/csv/observations.csv")
 read -r _ opened_rss < <(measure ogrinfo -ro -so -al "$work/job.idx")
 read -r _ small_rss < <(measure ogrinfo -ro -so -al examples/survey-job.idx)
 
@@ -53,10 +60,16 @@ echo "job: $((size / 1000000)) MB, $rows points and observations"
 printf '  %-34s %6s s  %5s MB RSS\n' "ORVA driver, every layer" "$driver" "$driver_rss" \
     "CSV driver, points.csv" "$points" "$points_rss" \
     "CSV driver, observations.csv" "$observations" "$observations_rss"
-python3 - "$driver" "$points" "$observations" "$opened_rss" "$small_rss" "$size" <<'PY'
+printf '  %-34s %6s s\n' "orva_gdal_read, the driver" "$light" \
+    "orva_gdal_read, CSV points" "$light_points" \
+    "orva_gdal_read, CSV observations" "$light_observations"
+python3 - "$driver" "$points" "$observations" "$opened_rss" "$small_rss" "$size" "$light" \
+    "$light_points" "$light_observations" <<'PY'
 import sys
-driver, points, observations, opened, small, size = map(float, sys.argv[1:])
-print(f"  driver / CSV: {driver / (points + observations):.2f} of the time")
+driver, points, observations, opened, small, size, light, lpoints, lobservations = \
+    map(float, sys.argv[1:])
+print(f"  driver / CSV: {driver / (points + observations):.2f} of the time with ogr2ogr, "
+      f"{light / (lpoints + lobservations):.2f} with orva_gdal_read")
 print(f"  driver's own memory: {opened - small:.0f} MB for a {size / 1e6:.0f} MB file "
       f"(file + {opened - small - size / 1e6:.0f} MB)")
 PY
