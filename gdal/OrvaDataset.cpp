@@ -20,22 +20,6 @@ std::string CharacterText(std::uint16_t code)
     return "code " + std::to_string(code);
 }
 
-const char* DateOrderCode(Host::DateOrder order)
-{
-    switch (order)
-    {
-    case Host::DateOrder::DayMonthYear:
-        break;
-    case Host::DateOrder::MonthDayYear:
-        return "MDY";
-    case Host::DateOrder::YearMonthDay:
-        return "YMD";
-    case Host::DateOrder::ModifiedJulianDay:
-        return "MJD";
-    }
-    return "DMY";
-}
-
 // Reads the file into the sink with the host's converters; false when memory ran out.
 bool ReadInto(IByteSource& source, const std::string& path, Host::IRecordSink& sink)
 {
@@ -144,7 +128,7 @@ void COrvaDataset::DescribeFiles()
         return;
     SetMetadataItem("SEPARATOR", CharacterText(file.settings.separator).c_str());
     SetMetadataItem("TERMINATOR", CharacterText(file.settings.terminator).c_str());
-    SetMetadataItem("DATE_ORDER", DateOrderCode(file.settings.dateOrder));
+    SetMetadataItem("DATE_ORDER", Host::DateOrderCode(file.settings.dateOrder));
 }
 
 void COrvaDataset::ReportMessages() const

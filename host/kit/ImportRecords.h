@@ -102,6 +102,23 @@ enum class DateOrder
     ModifiedJulianDay
 };
 
+// "DMY", "MDY", "YMD", "MJD", as the UNITS line names the order.
+inline const char* DateOrderCode(DateOrder order)
+{
+    switch (order)
+    {
+    case DateOrder::DayMonthYear:
+        break;
+    case DateOrder::MonthDayYear:
+        return "MDY";
+    case DateOrder::YearMonthDay:
+        return "YMD";
+    case DateOrder::ModifiedJulianDay:
+        return "MJD";
+    }
+    return "DMY";
+}
+
 // A settings line of the file that the reader passed over, changing nothing.
 struct CIgnoredLine
 {

@@ -70,23 +70,6 @@ const char* DateOrderName(DateOrder order)
     return "day-month-year";
 }
 
-// "DMY", "MDY", "YMD", "MJD", as the UNITS line names the order.
-const char* DateOrderCode(DateOrder order)
-{
-    switch (order)
-    {
-    case DateOrder::DayMonthYear:
-        break;
-    case DateOrder::MonthDayYear:
-        return "MDY";
-    case DateOrder::YearMonthDay:
-        return "YMD";
-    case DateOrder::ModifiedJulianDay:
-        return "MJD";
-    }
-    return "DMY";
-}
-
 // The warning of a settings line that changes nothing.
 std::string IgnoredLineText(const CIgnoredLine& ignored)
 {
