@@ -98,8 +98,9 @@ void CRecordStore::Point(const Host::CRecord& point)
     row.source = SourceOf(point.line);
     m_points.push_back(row);
     if (point.north && point.east)
-        m_placedPoints.emplace_back(std::hash<std::string_view>()(point.name),
-                                    FidOf(m_points.size() - 1));
+        m_placedPoints.emplace_back(
+            static_cast<std::uint32_t>(std::hash<std::string_view>()(point.name)),
+            FidOf(m_points.size() - 1));
 }
 
 void CRecordStore::Station(const Host::CRecord& station, std::size_t setup)
@@ -171,26 +172,39 @@ void CRecordStore::EndFile(bool imported)
 
 void CRecordStore::PlaceOnPoints()
 {
-    // The first point of each name with a position: the file's points sorted by the hash of
-    // their names and then by FID, searched by hash and told apart by name. Integers sort fast,
-    // and no allocation is made per point, as a map of names would.
-    std::sort(m_placedPoints.begin(), m_placedPoints.end());
-    auto pointOf = [this](CTextRef name) -> std::uint32_t
+    // The first point of each name with a position, in an open-addressed table of the file's
+    // points by the hash of their names: one probe or two per look-up, where a search of a
+    // sorted list would miss the cache at every step, and no allocation per point.
+    std::size_t slots = 16;
+    while (slots < 2 * m_placedPoints.size())
+        slots *= 2;
+    const std::size_t mask = slots - 1;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> table(slots, {0, 0});
+    for (const auto& [hash, fid] : m_placedPoints)
+    {
+        const std::string_view name = Text(m_points[fid - 1].name);
+        std::size_t at = hash & mask;
+        while (table[at].second &&
+               !(table[at].first == hash && Text(m_points[table[at].second - 1].name) == name))
+            at = (at + 1) & mask;
+        // The first point of a name stays; the file's later ones of that name do not replace it.
+        if (!table[at].second)
+            table[at] = {hash, fid};
+    }
+    auto pointOf = [&](CTextRef name) -> std::uint32_t
     {
         const std::string_view wanted = Text(name);
-        const std::size_t hash = std::hash<std::string_view>()(wanted);
-        for (auto at = std::lower_bound(m_placedPoints.begin(), m_placedPoints.end(),
-                                        std::make_pair(hash, std::uint32_t{0}));
-             at != m_placedPoints.end() && at->first == hash; ++at)
-            if (Text(m_points[at->second - 1].name) == wanted)
-                return at->second;
+        const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(wanted));
+        for (std::size_t at = hash & mask; table[at].second; at = (at + 1) & mask)
+            if (table[at].first == hash && Text(m_points[table[at].second - 1].name) == wanted)
+                return table[at].second;
         return 0;
     };
     for (std::size_t i = m_firstStation; i < m_stations.size(); ++i)
         m_stations[i].pointFid = pointOf(m_stations[i].name);
     for (std::size_t i = m_firstObservation; i < m_observations.size(); ++i)
         m_observations[i].targetPointFid = pointOf(m_observations[i].target);
-    std::vector<std::pair<std::size_t, std::uint32_t>>().swap(m_placedPoints);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(m_placedPoints);
 }
 
 } // namespace OrvaGdal

@@ -129,9 +129,8 @@ private:
     // The file being read: its first station and observation.
     std::size_t m_firstStation = 0;
     std::size_t m_firstObservation = 0;
-    // The points of the file being read that have a position, as (hash of the name, FID); sorted
-    // when it ends.
-    std::vector<std::pair<std::size_t, std::uint32_t>> m_placedPoints;
+    // The points of the file being read that have a position, as (hash of the name, FID).
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_placedPoints;
     // The observations' stations by the file's setup number, to their FIDs.
     std::vector<std::uint32_t> m_setupStations;
 };
