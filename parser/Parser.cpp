@@ -96,8 +96,7 @@ void CParser::Dispatch(const std::wstring& trimmed)
     {
         opened->SetContext(this);
         m_stateStack.push_back(std::move(opened));
-        if (m_observer)
-            NoteSectionOpened();
+        NoteSectionOpened();
         return;
     }
     if (current.IsSectionEnd(trimmed))
@@ -108,54 +107,46 @@ void CParser::Dispatch(const std::wstring& trimmed)
     current.HandleLine(trimmed);
 }
 
-void CParser::NoteSectionOpened()
+template <class F> void CParser::Tell(F&& report) noexcept
 {
-    // What the observer hears must not change what the receiver gets: a report that fails,
-    // even for want of memory, is dropped.
+    if (!m_observer)
+        return;
+    // What the observer hears must not change what the receiver gets: a report that fails, even
+    // for want of memory, is dropped and the reading goes on as it would without an observer.
     try
     {
-        std::wstring path;
-        for (std::size_t i = 1; i < m_stateStack.size(); ++i)
-        {
-            if (i > 1)
-                path += L'/';
-            path += m_stateStack[i]->Name();
-        }
-        if (m_openedPaths.insert(path).second)
-            m_observer->SectionOpened(path);
+        report();
     }
     catch (...)
     {
-        // Dropped: the reading goes on as it would without an observer.
     }
+}
+
+void CParser::NoteSectionOpened()
+{
+    Tell(
+        [this]
+        {
+            std::wstring path;
+            for (std::size_t i = 1; i < m_stateStack.size(); ++i)
+            {
+                if (i > 1)
+                    path += L'/';
+                path += m_stateStack[i]->Name();
+            }
+            if (m_openedPaths.insert(path).second)
+                m_observer->SectionOpened(path);
+        });
 }
 
 void CParser::NoteIgnoredLine(IReadObserver::IgnoredLine kind, const std::wstring& line)
 {
-    if (!m_observer)
-        return;
-    try
-    {
-        m_observer->LineIgnored(kind, m_lineIndex, line);
-    }
-    catch (...)
-    {
-        // Dropped: the reading goes on as it would without an observer.
-    }
+    Tell([&] { m_observer->LineIgnored(kind, m_lineIndex, line); });
 }
 
 void CParser::FinishFile()
 {
-    if (!m_observer)
-        return;
-    try
-    {
-        m_observer->FileEnded(m_separator, m_terminator, m_dateOrder);
-    }
-    catch (...)
-    {
-        // Dropped: the reading goes on as it would without an observer.
-    }
+    Tell([this] { m_observer->FileEnded(m_separator, m_terminator, m_dateOrder); });
 }
 
 bool CParser::IsFormatRecognised() const

@@ -63,6 +63,8 @@ private:
     // Offers the trimmed line to the current state: as a head, as its END line, as content.
     void Dispatch(const std::wstring& trimmed);
     // Tells the observer the path of the section just opened, the first time it is opened.
+    // Runs report, which tells the observer something, when there is an observer.
+    template <class F> void Tell(F&& report) noexcept;
     void NoteSectionOpened();
 
     // Members are destroyed in reverse order: tables, date converter, the four converters, and

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
