@@ -76,8 +76,8 @@ public:
     }
 
     // For the scanner: room for the fields of a line of this many characters (its characters
-    // and a NUL a field), and where they go.
-    wchar_t* Prepare(std::size_t lineSize);
+    // and a NUL a field) and slack characters more, and where they go.
+    wchar_t* Prepare(std::size_t lineSize, std::size_t slack);
     // For the scanner: the field [begin, end) of the buffer, already followed by its NUL, is
     // complete. False, with nothing kept, past the fields the list keeps.
     bool Keep(const wchar_t* begin, const wchar_t* end)

@@ -32,22 +32,22 @@ CPointTable::~CPointTable() = default;
 
 bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
 {
-    Pack(number);
+    const std::string_view packed = Pack(number);
     std::uint32_t hash = 0;
-    if (!m_slots.empty() && m_slots[Locate(m_packed, hash)].entry != 0)
+    if (!m_slots.empty() && m_slots[Locate(packed, hash)].entry != 0)
         return false;
     if ((m_entries.size() + 1) * 8 > m_slots.size() * kMaxLoadEighths)
     {
         Grow();
-        hash = Hash(m_packed.data(), m_packed.size());
+        hash = Hash(packed.data(), packed.size());
     }
-    if (m_entries.size() >= UINT32_MAX - 1 || m_packed.size() > UINT32_MAX)
+    if (m_entries.size() >= UINT32_MAX - 1 || packed.size() > UINT32_MAX)
         throw std::length_error("point table full");
     const std::uint32_t codeIndex = InternCode(code);
-    const unsigned char* stored = Store(m_packed);
-    m_entries.push_back(CEntry{stored, static_cast<std::uint32_t>(m_packed.size()), codeIndex});
+    const unsigned char* stored = Store(packed);
+    m_entries.push_back(CEntry{stored, static_cast<std::uint32_t>(packed.size()), codeIndex});
     std::size_t probes = 0;
-    m_slots[FindSlot(m_packed, hash, probes)] =
+    m_slots[FindSlot(packed, hash, probes)] =
         CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
     return true;
 }
@@ -56,13 +56,12 @@ const std::wstring* CPointTable::FindCode(std::wstring_view number) const
 {
     if (m_entries.empty())
         return nullptr;
-    Pack(number);
     std::uint32_t hash = 0;
-    const CSlot& slot = m_slots[Locate(m_packed, hash)];
+    const CSlot& slot = m_slots[Locate(Pack(number), hash)];
     return slot.entry ? &m_codes[m_entries[slot.entry - 1].code] : nullptr;
 }
 
-std::size_t CPointTable::Locate(const std::string& packed, std::uint32_t& hash) const
+std::size_t CPointTable::Locate(std::string_view packed, std::uint32_t& hash) const
 {
     hash = Hash(packed.data(), packed.size());
     std::size_t probes = 0;
@@ -75,10 +74,12 @@ std::size_t CPointTable::Locate(const std::string& packed, std::uint32_t& hash) 
     return FindSlot(packed, hash, probes);
 }
 
-void CPointTable::Pack(std::wstring_view number) const
+std::string_view CPointTable::Pack(std::wstring_view number) const
 {
-    // No character takes more than five bytes.
-    m_packed.resize(number.size() * 5);
+    // No character takes more than five bytes. The scratch only grows, as resizing it to each
+    // number would clear the bytes about to be written.
+    if (m_packed.size() < number.size() * 5)
+        m_packed.resize(number.size() * 5);
     char* out = &m_packed[0];
     for (const wchar_t c : number)
     {
@@ -90,7 +91,7 @@ void CPointTable::Pack(std::wstring_view number) const
         }
         *out++ = static_cast<char>(value);
     }
-    m_packed.resize(static_cast<std::size_t>(out - m_packed.data()));
+    return std::string_view(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
 }
 
 std::wstring CPointTable::Unpack(const CEntry& entry)
@@ -145,7 +146,7 @@ std::uint32_t CPointTable::SpreadHash(const char* packed, std::size_t size) cons
     return hash;
 }
 
-std::size_t CPointTable::FindSlot(const std::string& packed, std::uint32_t hash,
+std::size_t CPointTable::FindSlot(std::string_view packed, std::uint32_t hash,
                                   std::size_t& probes) const
 {
     const std::size_t mask = m_slots.size() - 1;
@@ -181,7 +182,7 @@ void CPointTable::Spread() const
     m_slots.swap(slots);
 }
 
-const unsigned char* CPointTable::Store(const std::string& packed)
+const unsigned char* CPointTable::Store(std::string_view packed)
 {
     if (m_blocks.empty() || m_blockUsed + packed.size() > m_blockSize)
     {

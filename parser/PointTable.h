@@ -55,20 +55,20 @@ private:
     };
 
     // Packs number into m_packed: each character as a base-128 varint, so that equal numbers
-    // give equal bytes and most characters take one byte.
-    void Pack(std::wstring_view number) const;
+    // give equal bytes and most characters take one byte. The view is valid until the next Pack.
+    std::string_view Pack(std::wstring_view number) const;
     static std::wstring Unpack(const CEntry& entry);
     std::uint32_t Hash(const char* packed, std::size_t size) const;
     std::uint32_t SpreadHash(const char* packed, std::size_t size) const;
     // The slot that holds the packed number, or the empty slot where it belongs; hash is the
     // number's. Spreads the table first when the numbers crowd.
-    std::size_t Locate(const std::string& packed, std::uint32_t& hash) const;
+    std::size_t Locate(std::string_view packed, std::uint32_t& hash) const;
     // The same with a hash already known, counting the slots walked past in probes.
-    std::size_t FindSlot(const std::string& packed, std::uint32_t hash, std::size_t& probes) const;
+    std::size_t FindSlot(std::string_view packed, std::uint32_t hash, std::size_t& probes) const;
     // Hashes every number with SpreadHash from now on. The entries and their order stay: only
     // where they are looked up changes, so a look-up may do it.
     void Spread() const;
-    const unsigned char* Store(const std::string& packed);
+    const unsigned char* Store(std::string_view packed);
     std::uint32_t InternCode(std::wstring_view code);
     void Grow();
 

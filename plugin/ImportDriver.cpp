@@ -67,17 +67,12 @@ bool CFileLines::Read(IByteSource& source)
     m_count = 0;
     m_failed = false;
     m_holdWhole = !source.IsRewindable();
-    if (!Start())
-        return false;
-    const char* line = nullptr;
-    std::size_t size = 0;
-    while (NextLine(line, size))
-        ++m_count;
-    if (m_failed)
+    if (!Start() || !CountLines())
         return false;
     if (m_holdWhole)
     {
         m_begin = m_searched = m_textStart;
+        FindNextNul();
         return true;
     }
     return source.Rewind() && Start();
@@ -87,6 +82,7 @@ bool CFileLines::Start()
 {
     std::string().swap(m_buffer);
     m_begin = m_checked = m_end = m_searched = 0;
+    m_nextNul = kNoNul;
     m_atEnd = false;
     m_encoding = TextEncoding::ThreadCodePage;
     // The mark is read before any unit is checked: its bytes decide what a unit is.
@@ -100,6 +96,36 @@ bool CFileLines::Start()
     m_encoding = DetectByteOrderMark(m_buffer.data(), m_end, markSize);
     m_begin = m_checked = m_searched = m_textStart = markSize;
     CheckForControlZ();
+    return true;
+}
+
+bool CFileLines::CountLines()
+{
+    if (UnitSize() != 1)
+    {
+        const char* line = nullptr;
+        std::size_t size = 0;
+        while (NextLine(line, size))
+            ++m_count;
+        return !m_failed;
+    }
+    // The LFs of each block at once; the walk's window moves as NextLine's would, so that a
+    // source held whole or read again sees the same bytes.
+    for (;;)
+    {
+        const char* data = m_buffer.data();
+        const char* afterLast = data + m_begin;
+        m_count += CountByte(data + m_searched, data + m_checked, '\n', afterLast);
+        m_begin = static_cast<std::size_t>(afterLast - data);
+        m_searched = m_checked;
+        if (!Fill())
+            break;
+    }
+    if (m_failed)
+        return false;
+    // The last line, without LF.
+    if (m_checked != m_begin)
+        ++m_count;
     return true;
 }
 
@@ -154,6 +180,8 @@ bool CFileLines::ReadMore()
         m_end -= m_begin;
         m_checked -= m_begin;
         m_searched -= m_begin;
+        if (m_nextNul != kNoNul)
+            m_nextNul -= m_begin;
         m_begin = 0;
         // A window grown by a long line shrinks back once that line is walked.
         if (m_buffer.size() > 4 * kBlock && m_end < kBlock)
@@ -188,13 +216,26 @@ void CFileLines::CheckForControlZ()
     const std::size_t unit = UnitSize();
     const std::size_t whole = m_end - (m_end - m_checked) % unit;
     const std::size_t controlZ = Find(m_checked, whole, ControlZ);
+    const std::size_t unchecked = m_checked;
     if (controlZ < whole)
     {
         m_end = m_checked = controlZ;
         m_atEnd = true;
-        return;
     }
-    m_checked = whole;
+    else
+        m_checked = whole;
+    if (m_nextNul == kNoNul)
+    {
+        const std::size_t nul = Find(unchecked, m_checked, 0);
+        if (nul < m_checked)
+            m_nextNul = nul;
+    }
+}
+
+void CFileLines::FindNextNul()
+{
+    const std::size_t nul = Find(m_begin, m_checked, 0);
+    m_nextNul = nul < m_checked ? nul : kNoNul;
 }
 
 bool CFileLines::DecodeNext(std::wstring& text)
@@ -203,9 +244,15 @@ bool CFileLines::DecodeNext(std::wstring& text)
     std::size_t size = 0;
     if (!NextLine(line, size))
         return false;
+    std::size_t lineSize = size;
     const std::size_t begin = static_cast<std::size_t>(line - m_buffer.data());
-    const std::size_t end = Find(begin, begin + size, 0);
-    Decode(line, end - begin, text);
+    if (m_nextNul < begin + size)
+    {
+        lineSize = m_nextNul - begin;
+        // NextLine has walked past the line: the next NUL is looked for from there on.
+        FindNextNul();
+    }
+    Decode(line, lineSize, text);
     return true;
 }
 

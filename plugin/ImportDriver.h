@@ -58,6 +58,9 @@ public:
 private:
     // Starts reading from the file's first byte: the byte-order mark is taken off again.
     bool Start();
+    // Counts the lines from the window's start to the end of the source, as NextLine walks them.
+    // False when reading failed.
+    bool CountLines();
     // The bytes of the next line, without its LF and a CR before it, valid until the next call.
     bool NextLine(const char*& line, std::size_t& size);
     // Reads more of the file into the window and checks it; false when no more comes or reading
@@ -65,8 +68,11 @@ private:
     bool Fill();
     // Reads more bytes into the window, unchecked.
     bool ReadMore();
-    // Ends the bytes at the first Ctrl-Z among those not yet checked.
+    // Ends the bytes at the first Ctrl-Z among those not yet checked, and finds the next NUL
+    // among them when none is known.
     void CheckForControlZ();
+    // Looks for the first NUL unit from the window's start among the checked bytes.
+    void FindNextNul();
     // Bytes of one character unit: 2 for UTF-16, 1 otherwise.
     std::size_t UnitSize() const;
     // The offset of the first unit at or after from that equals unit, or end.
@@ -84,6 +90,10 @@ private:
     std::size_t m_end = 0;
     // Where the search for the next LF goes on, so that a long line is searched once.
     std::size_t m_searched = 0;
+    // The first NUL unit at or after m_begin among the checked bytes, or kNoNul: a line is cut
+    // at its first NUL, and searching the window once spares a search of every line.
+    static constexpr std::size_t kNoNul = std::numeric_limits<std::size_t>::max();
+    std::size_t m_nextNul = kNoNul;
     // The first byte after the mark: where a pipe held whole is walked again from.
     std::size_t m_textStart = 0;
     bool m_atEnd = false;

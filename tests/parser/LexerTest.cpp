@@ -318,11 +318,12 @@ Fields TokenizerSplit(const std::wstring& line, const TokenizerRule& rule)
 }
 
 template <class Split>
-void CompareWithTokenizer(const TokenizerRule& rule, Split split, unsigned seed)
+void CompareWithTokenizer(const TokenizerRule& rule, Split split, unsigned seed,
+                          const std::wstring& alphabet = L"ab ,;'\"\\n\t|",
+                          std::size_t longest = 12)
 {
-    const std::wstring alphabet = L"ab ,;'\"\\n\t|";
     std::mt19937 random(seed);
-    std::uniform_int_distribution<std::size_t> length(0, 12);
+    std::uniform_int_distribution<std::size_t> length(0, longest);
     std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
     for (int i = 0; i < 4000; ++i)
     {
@@ -363,6 +364,19 @@ TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
             {L"\\", std::wstring(1, separator), L"'\"", true, true},
             [separator](const std::wstring& line) { return Row(line, separator, L';'); },
             20240601u + separator);
+}
+
+// Rows long enough for the scanner's steps of eight, with runs of plain characters, and with
+// characters past 0x7FFF, which the scanner cannot tell apart from one another within a step:
+// among them a separator (a full-width comma) and 0x7FFF itself.
+TEST(LexerSplitRow, AgreesWithTheTokenizerOnLongRowsAndWideCharacters)
+{
+    const std::wstring alphabet = L"abcdefgh ,;'\"\\n\t\x7FFF\x8000\xFF0C\xFFFF\x4E2D";
+    for (const wchar_t separator : {L',', L'\xFF0C', L'\x7FFF', L'\xFFFF'})
+        CompareWithTokenizer(
+            {L"\\", std::wstring(1, separator), L"'\"", true, true},
+            [separator](const std::wstring& line) { return Row(line, separator, L';'); },
+            20261209u + separator, alphabet, 48);
 }
 
 TEST(LexerSplitWords, AgreesWithTheEscapedListTokenizer)

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 // Every length around the sixteen-byte blocks, every start within a block, the byte absent or at
 // each place, bytes with the high bit set and a buffer full of the byte's neighbours.
@@ -25,4 +27,34 @@ TEST(FindByteTest, FindsTheFirstByteAsAPlainSearchDoes)
                               Driver::FindByte(begin, end, wanted) - begin)
                         << "start " << start << " length " << length << " place " << place;
                 }
+}
+
+// The same buffers for the count: every match before the end is counted, the one after it is
+// not, and the end of the last match is found or left alone.
+TEST(CountByteTest, CountsAndFindsTheLastAsAPlainLoopDoes)
+{
+    // Past 255 blocks of sixteen, the counts kept per byte would overflow unless summed.
+    std::vector<std::size_t> lengths = {4079, 4080, 4096, 9001};
+    for (std::size_t length = 0; length < 600; length += length < 70 ? 1 : 37)
+        lengths.push_back(length);
+    for (std::size_t start = 0; start < 16; ++start)
+        for (const std::size_t length : lengths)
+            for (std::size_t every : {1, 2, 7, 16, 1000})
+            {
+                std::string buffer(start + length + 16, 'a');
+                for (std::size_t i = 0; i < length; i += every)
+                    buffer[start + i] = '\n';
+                buffer[start + length] = '\n';
+                const char* begin = buffer.data() + start;
+                const char* end = begin + length;
+                const char* afterLast = nullptr;
+                const std::size_t count = Driver::CountByte(begin, end, '\n', afterLast);
+                const auto* last = std::find(std::make_reverse_iterator(end),
+                                             std::make_reverse_iterator(begin), '\n')
+                                       .base();
+                ASSERT_EQ(static_cast<std::size_t>(std::count(begin, end, '\n')), count)
+                    << "start " << start << " length " << length << " every " << every;
+                ASSERT_EQ(count == 0 ? nullptr : last, afterLast)
+                    << "start " << start << " length " << length << " every " << every;
+            }
 }

@@ -109,6 +109,28 @@ TEST_F(CodePage, DecodesWindows1251Cyrillic)
     EXPECT_EQ(CodePoints("\x98"), (std::vector<unsigned long>{0x98}));
 }
 
+// Lines of ASCII are widened sixteen bytes at a time, the last block overlapping the one before;
+// a byte above ASCII anywhere, in a block or in the bytes left over, sends the line through the
+// page's table. Every length around the blocks, with the letter in every place or nowhere.
+TEST_F(CodePage, DecodesLinesOfEveryLengthWithALetterAboveAsciiAnywhere)
+{
+    if (!Select(1251))
+        GTEST_SKIP() << "code page 1251 cannot be selected here";
+    for (std::size_t length = 0; length < 70; ++length)
+        for (std::size_t place = 0; place <= length; ++place)
+        {
+            std::string bytes;
+            std::vector<unsigned long> expected;
+            for (std::size_t i = 0; i < length; ++i)
+            {
+                const bool letter = i == place;
+                bytes.push_back(letter ? '\xC0' : static_cast<char>('0' + i % 75));
+                expected.push_back(letter ? 0x410 : static_cast<unsigned long>('0' + i % 75));
+            }
+            ASSERT_EQ(expected, CodePoints(bytes)) << "length " << length << " place " << place;
+        }
+}
+
 TEST_F(CodePage, DecodesOemCyrillic866)
 {
     if (!Select(866))
