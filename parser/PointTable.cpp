@@ -203,15 +203,14 @@ std::uint32_t CPointTable::InternCode(std::wstring_view code)
     // The code given last is most often the one given next.
     if (!m_codes.empty() && m_codes[m_lastCode] == code)
         return m_lastCode;
-    m_codeKey.assign(code.data(), code.size());
-    const auto known = m_codeIndex.find(m_codeKey);
+    const auto known = m_codeIndex.find(code);
     if (known != m_codeIndex.end())
         return m_lastCode = known->second;
     const auto index = static_cast<std::uint32_t>(m_codes.size());
-    m_codes.push_back(m_codeKey);
+    m_codes.emplace_back(code);
     try
     {
-        m_codeIndex.emplace(m_codeKey, index);
+        m_codeIndex.emplace(m_codes.back(), index);
     }
     catch (...)
     {

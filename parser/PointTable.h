@@ -79,11 +79,10 @@ private:
     std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
     std::size_t m_blockUsed = 0;
     std::size_t m_blockSize = 0;
+    // A deque, so that each code stays where it is and the index can look at it in place.
     std::deque<std::wstring> m_codes;
-    std::unordered_map<std::wstring, std::uint32_t> m_codeIndex;
+    std::unordered_map<std::wstring_view, std::uint32_t> m_codeIndex;
     std::uint32_t m_lastCode = 0;
-    // Scratch for a code looked up by its text.
-    std::wstring m_codeKey;
     // Scratch for the packed form of the number at hand, kept to spare an allocation a lookup.
     mutable std::string m_packed;
 };

@@ -3,7 +3,6 @@
 #include "parser/Lexer.h"
 #include "parser/State/SkipSection.h"
 
-#include <boost/algorithm/string/predicate.hpp>
 
 #include <algorithm>
 
@@ -54,14 +53,6 @@ void TrimRange(const wchar_t*& first, const wchar_t*& last)
         --last;
 }
 } // namespace
-
-bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword)
-{
-    // Most lines are data rows, whose first character already differs from every keyword's.
-    if (*keyword != L'\0' && (line.empty() || line[0] != *keyword))
-        return false;
-    return boost::algorithm::starts_with(line, keyword);
-}
 
 bool MatchSectionEnd(const std::wstring& line, std::wstring_view name)
 {

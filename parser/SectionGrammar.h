@@ -46,8 +46,16 @@ extern const wchar_t EndKeyword[];
 // True when the line is exactly "END", blanks, and the name.
 bool MatchSectionEnd(const std::wstring& line, std::wstring_view name);
 
-// True when the line begins with the keyword; whatever follows it does not matter.
-bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword);
+// True when the line begins with the keyword; whatever follows it does not matter. Inline, as
+// most lines are data rows that every state asks about every keyword it knows, and their first
+// character already differs from every keyword's.
+inline bool StartsWithKeyword(const std::wstring& line, const wchar_t* keyword)
+{
+    if (*keyword != L'\0' && (line.empty() || line[0] != *keyword))
+        return false;
+    const std::size_t size = std::char_traits<wchar_t>::length(keyword);
+    return line.size() >= size && std::char_traits<wchar_t>::compare(line.data(), keyword, size) == 0;
+}
 
 // A section passed over up to "END <name>", the name being the head's text before "(", trimmed;
 // null when that text is empty.

@@ -17,8 +17,10 @@ bool IsKnownClass(const CFieldView& text)
 {
     if (text.size() != 3)
         return false;
+    // Compared by hand: three characters do not pay for a call of the library's compare.
+    const wchar_t* c = text.data();
     for (const wchar_t* known : {L"FIX", L"ADJ", L"REF", L"AVG"})
-        if (std::char_traits<wchar_t>::compare(text.data(), known, 3) == 0)
+        if (c[0] == known[0] && c[1] == known[1] && c[2] == known[2])
             return true;
     return false;
 }
