@@ -1,8 +1,8 @@
 #include "parser/Lexer.h"
 
-#include "parser/ParserStateContext.h"
+#include "tests/doubles/LexerContext.h"
+#include "tests/doubles/TokenizerOracle.h"
 
-#include <boost/tokenizer.hpp>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,50 +12,9 @@
 namespace
 {
 
-// Only the separator and terminator matter to the lexer.
-class CLexerContext final : public IParserStateContext
-{
-public:
-    CLexerContext(wchar_t separator = L',', wchar_t terminator = L';')
-        : m_separator(separator), m_terminator(terminator)
-    {
-    }
-
-    IGroundDataReceiver* GetReceiver() override { return nullptr; }
-    void MarkFormatRecognised() override {}
-    void SetSeparator(wchar_t separator) override { m_separator = separator; }
-    wchar_t GetSeparator() const override { return m_separator; }
-    void SetTerminator(wchar_t terminator) override { m_terminator = terminator; }
-    wchar_t GetTerminator() const override { return m_terminator; }
-    Plugin::CRefPtr<Plugin::IAngleConverter> GetAngleConverter() const override { return {}; }
-    void SetAngleConverter(Plugin::IAngleConverter*) override {}
-    Plugin::CRefPtr<ILinearConverter> GetLinearConverter() const override { return {}; }
-    void SetLinearConverter(ILinearConverter*) override {}
-    Plugin::CRefPtr<ITemperatureConverter> GetTemperatureConverter() const override { return {}; }
-    void SetTemperatureConverter(ITemperatureConverter*) override {}
-    Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override { return {}; }
-    void SetPressureConverter(IPressureConverter*) override {}
-    boost::shared_ptr<IDateConverter> GetDateConverter() const override { return {}; }
-    void SetDateConverter(const boost::shared_ptr<IDateConverter>&,
-                          IReadObserver::DateOrder) override
-    {
-    }
-    PointTable& GetPointTable() override { return m_points; }
-    MeteoTable& GetMeteoTable() override { return m_meteo; }
-    InstrumentTable& GetInstrumentTable() override { return m_instruments; }
-    ConfigTable& GetConfigTable() override { return m_configs; }
-    void NoteRecordOpened() override {}
-    bool IsRecordOpen() const override { return false; }
-    void NoteIgnoredLine(IReadObserver::IgnoredLine, const std::wstring&) override {}
-
-private:
-    wchar_t m_separator;
-    wchar_t m_terminator;
-    PointTable m_points;
-    MeteoTable m_meteo;
-    InstrumentTable m_instruments;
-    ConfigTable m_configs;
-};
+using TestDoubles::CLexerContext;
+using TestDoubles::TokenizerRule;
+using TestDoubles::TokenizerSplit;
 
 typedef std::vector<std::wstring> Fields;
 
@@ -280,41 +239,6 @@ TEST(LexerSplitOnBlanks, MergesRunsOfBlanks)
 {
     for (const KeywordCase& c : kBlankCases)
         EXPECT_EQ(c.expected, SplitOnBlanks(c.line)) << "line: " << c.line;
-}
-
-// The field rules are those of Boost's escaped-list tokenizer; random lines over the characters
-// that matter are checked against it.
-struct TokenizerRule
-{
-    std::wstring escape;
-    std::wstring separators;
-    std::wstring quotes;
-    bool stripTerminator;
-    bool trim;
-};
-
-Fields TokenizerSplit(const std::wstring& line, const TokenizerRule& rule)
-{
-    std::wstring input = line;
-    while (rule.stripTerminator && !input.empty() && input.back() == L';')
-        input.pop_back();
-    typedef boost::escaped_list_separator<wchar_t> Separator;
-    typedef boost::tokenizer<Separator, std::wstring::const_iterator, std::wstring> Tokenizer;
-    Tokenizer tokens(input, Separator(rule.escape, rule.separators, rule.quotes));
-    Fields fields;
-    for (const std::wstring& token : tokens)
-    {
-        if (!rule.trim)
-        {
-            fields.push_back(token);
-            continue;
-        }
-        std::size_t first = token.find_first_not_of(L" \t");
-        std::size_t last = token.find_last_not_of(L" \t");
-        fields.push_back(first == std::wstring::npos ? std::wstring()
-                                                     : token.substr(first, last - first + 1));
-    }
-    return fields;
 }
 
 template <class Split>

@@ -1,0 +1,117 @@
+// Cuts each input as a row, a SETUP line and a HEADER line and aborts when the lexer's fields or
+// its error differ from Boost's escaped-list tokenizer's. The first byte chooses the separator;
+// the rest is read two bytes a character, so that characters past 0x7FFF, which the vector scan
+// cannot tell apart from one another, come as often as the few that matter.
+#include "parser/Lexer.h"
+#include "tests/doubles/LexerContext.h"
+#include "tests/doubles/TokenizerOracle.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Fields = std::vector<std::wstring>;
+
+const wchar_t kSeparators[] = {L',', L';', L'|', L' ', L'\'', L'\t', L'\xFF0C', L'\x7FFF'};
+// A character whose high byte is zero is one of these, so that most characters matter.
+const wchar_t kAlphabet[] = L"ab ,;|'\"\\n\t\xFF0C\x7FFF\x8000";
+
+std::wstring Characters(const std::uint8_t* data, std::size_t size)
+{
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+    {
+        const unsigned code = data[i] | unsigned{data[i + 1]} << 8;
+        text.push_back(data[i + 1] == 0 ? kAlphabet[code % (sizeof kAlphabet / sizeof(wchar_t) - 1)]
+                                        : static_cast<wchar_t>(code));
+    }
+    return text;
+}
+
+template <class Split> void Compare(const char* what, Split split, Fields (*expect)())
+{
+    Fields expected;
+    std::string expectedError = "none";
+    try
+    {
+        expected = expect();
+    }
+    catch (const boost::escaped_list_error& error)
+    {
+        expectedError = error.what();
+    }
+    Fields actual;
+    std::string actualError = "none";
+    try
+    {
+        actual = split();
+    }
+    catch (const boost::escaped_list_error& error)
+    {
+        actualError = error.what();
+    }
+    if (actual != expected || actualError != expectedError)
+    {
+        std::fprintf(stderr, "%s: %zu fields (%s) where the tokenizer gives %zu (%s)\n", what,
+                     actual.size(), actualError.c_str(), expected.size(), expectedError.c_str());
+        std::abort();
+    }
+}
+
+Fields ToVector(const CFieldList& list)
+{
+    Fields fields;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        fields.push_back(list[i].str());
+    return fields;
+}
+
+// The case at hand, for the comparisons' plain function pointers.
+std::wstring g_line;
+wchar_t g_separator;
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0 || size > 16384)
+        return 0;
+    g_separator = kSeparators[data[0] % (sizeof kSeparators / sizeof kSeparators[0])];
+    g_line = Characters(data + 1, size - 1);
+    const TestDoubles::CLexerContext context(g_separator, L';');
+    CFieldList fields;
+    Compare(
+        "row",
+        [&]
+        {
+            SplitRow(context, g_line, fields);
+            return ToVector(fields);
+        },
+        []
+        {
+            return TestDoubles::TokenizerSplit(
+                g_line, {L"\\", std::wstring(1, g_separator), L"'\"", true, true});
+        });
+    Compare(
+        "words",
+        [&]
+        {
+            SplitWords(context, g_line, fields);
+            return ToVector(fields);
+        },
+        [] {
+            return TestDoubles::TokenizerSplit(g_line, {L"\\", L" \t", L"\"", true, false});
+        });
+    Compare(
+        "keywords", [&] { return SplitHeaderKeywords(g_line); },
+        [] {
+            return TestDoubles::TokenizerSplit(g_line, {L"", L" \t", L"'", false, false});
+        });
+    return 0;
+}
