@@ -21,6 +21,8 @@
 #   python3 csv           a naive CSV reader of the same file in Python
 #   discard               the plug-in into a receiver that only counts (the plug-in's share)
 #   json, csv             orva-import to /dev/null and to a directory
+#   json -j 1, json -j N  after the file: the same number of rows in 8 files, imported to
+#                         /dev/null with one job and with one a core
 # The host's share is the difference between a json/csv line and the discard line.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -115,6 +117,20 @@ echo "machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.1f GB", $2 / 1e6}' /
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
 python3 "$here/bench/generate-job.py" --rows "$rows" "$work/job.idx" 2>"$work/counts"
 bench_file "$work/job.idx" "$rows" "$rows"
+# Threads: the same rows in 8 files, imported with one job and with one a core.
+files=()
+for seed in 1 2 3 4 5 6 7 8; do
+    python3 "$here/bench/generate-job.py" --rows $((rows / 8)) --seed "$seed" \
+        "$work/part$seed.idx" 2>/dev/null
+    files+=("$work/part$seed.idx")
+done
+size=$(cat "${files[@]}" | wc -c)
+echo "8 files of $((rows / 8)) rows each: $((size / 1000000)) MB"
+for jobs in 1 $(nproc); do
+    measure "json -j $jobs" "$size" sh -c 'jobs=$1; shift; exec "$0" -j "$jobs" "$@" >/dev/null' \
+        "$program" "$jobs" "${files[@]}"
+done
+rm -f "${files[@]}"
 if [ "$points_bytes" -gt 0 ]; then
     python3 "$here/bench/generate-job.py" --points-only --bytes "$points_bytes" \
         "$work/points.idx" 2>"$work/counts"

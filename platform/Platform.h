@@ -58,6 +58,10 @@ ReadStatus ReadWholeFile(const wchar_t* path, std::string& bytes) noexcept;
 // the platform can convert in one piece.
 void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& text);
 
+// True when the calling thread's code page reads the bytes of a blank and a tab, at the start of
+// a line, as those characters: the reader then drops a line's indent before decoding it.
+bool ThreadCodePageKeepsBlanks();
+
 // Makes codePage the one DecodeThreadCodePage uses on the calling thread. Returns false, leaving
 // the selection as it was, when the platform cannot decode that code page.
 bool SelectThreadCodePage(unsigned int codePage) noexcept;

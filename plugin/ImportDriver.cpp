@@ -94,6 +94,9 @@ bool CFileLines::Start()
         return false;
     std::size_t markSize = 0;
     m_encoding = DetectByteOrderMark(m_buffer.data(), m_end, markSize);
+    m_indentIsBytes =
+        m_encoding == TextEncoding::Utf8 ||
+        (m_encoding == TextEncoding::ThreadCodePage && Platform::ThreadCodePageKeepsBlanks());
     m_begin = m_checked = m_searched = m_textStart = markSize;
     CheckForControlZ();
     return true;
@@ -238,7 +241,7 @@ void CFileLines::FindNextNul()
     m_nextNul = nul < m_checked ? nul : kNoNul;
 }
 
-bool CFileLines::DecodeNext(std::wstring& text)
+bool CFileLines::DecodeNext(std::wstring& text, Indent indent)
 {
     const char* line = nullptr;
     std::size_t size = 0;
@@ -252,6 +255,13 @@ bool CFileLines::DecodeNext(std::wstring& text)
         // NextLine has walked past the line: the next NUL is looked for from there on.
         FindNextNul();
     }
+    // An indent dropped here is neither decoded nor moved out of the decoded line by the trim.
+    if (indent == Indent::MayDrop && m_indentIsBytes)
+        while (lineSize != 0 && (*line == ' ' || *line == '\t'))
+        {
+            ++line;
+            --lineSize;
+        }
     Decode(line, lineSize, text);
     return true;
 }

@@ -49,9 +49,18 @@ public:
     // file that grows after it was counted is walked to its counted lines only.
     std::size_t Count() const { return m_count; }
 
+    // What a caller that trims every line anyway allows the reader to leave out.
+    enum class Indent
+    {
+        Keep,
+        // Blanks and tabs at a line's start are not decoded where the encoding lets them be
+        // told from the bytes (UTF-8 and most code pages); elsewhere they stay.
+        MayDrop,
+    };
+
     // Decodes the next line into text: the characters before its LF, without a CR right before
     // the LF, up to the first NUL. False after the last, or when reading failed (see Failed).
-    bool DecodeNext(std::wstring& text);
+    bool DecodeNext(std::wstring& text, Indent indent = Indent::Keep);
     // True when the source could not be read again after it was counted.
     bool Failed() const { return m_failed; }
 
@@ -98,6 +107,8 @@ private:
     std::size_t m_textStart = 0;
     bool m_atEnd = false;
     bool m_holdWhole = false;
+    // True when a blank or tab byte at a line's start is that character.
+    bool m_indentIsBytes = false;
     bool m_failed = false;
     std::size_t m_count = 0;
 };
@@ -137,7 +148,7 @@ void ImportSourceWith(const std::wstring& shownPath, IByteSource* source,
             receiver->SetCurrentLine(static_cast<std::int32_t>(i < lastIndex ? i : lastIndex));
             try
             {
-                if (!lines.DecodeNext(line))
+                if (!lines.DecodeNext(line, CFileLines::Indent::MayDrop))
                 {
                     // Read and counted once, the file could not be read again: what was
                     // imported stays, and the host learns that the rest is missing.

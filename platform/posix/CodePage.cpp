@@ -135,6 +135,8 @@ public:
     }
 
     unsigned int CodePage() const { return m_codePage; }
+    // Bytes below any lead byte are in the table of every page, a single-byte page's or not.
+    bool KeepsBlanks() const { return m_table[0x20] == L' ' && m_table[0x09] == L'\t'; }
 
     void Decode(const char* bytes, std::size_t size, std::wstring& text)
     {
@@ -284,6 +286,16 @@ void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& tex
         return;
     }
     decoder.Decode(bytes, size, text);
+}
+
+bool ThreadCodePageKeepsBlanks()
+{
+    CCodePageDecoder& decoder = ThreadDecoder();
+    const unsigned int selected = t_selectedCodePage;
+    // A page that cannot be opened leaves bytes standing for themselves.
+    if (decoder.CodePage() != selected && !decoder.Open(selected))
+        return true;
+    return decoder.KeepsBlanks();
 }
 
 bool SelectThreadCodePage(unsigned int codePage) noexcept

@@ -38,6 +38,13 @@ void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& tex
     text.resize(static_cast<std::size_t>(produced));
 }
 
+// Every ANSI code page that a thread can have keeps ASCII as it is, as DecodeThreadCodePage
+// relies on too.
+bool ThreadCodePageKeepsBlanks()
+{
+    return true;
+}
+
 // The thread's ANSI code page is that of its locale, so a page is selected through a locale
 // whose default it is.
 bool SelectThreadCodePage(unsigned int codePage) noexcept

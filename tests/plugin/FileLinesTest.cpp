@@ -106,7 +106,9 @@ std::string RandomFile(std::mt19937& random, const std::string& mark, std::size_
     return bytes;
 }
 
-std::vector<std::wstring> WalkedLines(const std::wstring& path, std::size_t& count)
+std::vector<std::wstring>
+WalkedLines(const std::wstring& path, std::size_t& count,
+            Driver::CFileLines::Indent indent = Driver::CFileLines::Indent::Keep)
 {
     Platform::CInputFile file;
     EXPECT_EQ(Platform::ReadStatus::Read, file.Open(path.c_str()));
@@ -115,24 +117,34 @@ std::vector<std::wstring> WalkedLines(const std::wstring& path, std::size_t& cou
     count = lines.Count();
     std::vector<std::wstring> walked;
     std::wstring text;
-    while (lines.DecodeNext(text))
+    while (lines.DecodeNext(text, indent))
         walked.push_back(text);
     EXPECT_FALSE(lines.Failed());
     return walked;
+}
+
+// The lines without their indent, as a reader that may drop it gives them where the bytes
+// tell blanks apart: in UTF-8 and the thread's code page, not in UTF-16.
+std::vector<std::wstring> WithoutIndent(std::vector<std::wstring> lines)
+{
+    for (std::wstring& line : lines)
+        line.erase(0, std::min(line.size(), line.find_first_not_of(L" \t")));
+    return lines;
 }
 
 struct MarkCase
 {
     const char* name;
     std::string mark;
+    bool indentIsBytes;
 };
 
 TEST(FileLines, WalksTheLinesOfAWholeFileWhereverTheBlocksEnd)
 {
-    const MarkCase marks[] = {{"no mark", ""},
-                              {"UTF-8", "\xEF\xBB\xBF"},
-                              {"UTF-16 LE", "\xFF\xFE"},
-                              {"UTF-16 BE", "\xFE\xFF"}};
+    const MarkCase marks[] = {{"no mark", "", true},
+                              {"UTF-8", "\xEF\xBB\xBF", true},
+                              {"UTF-16 LE", "\xFF\xFE", false},
+                              {"UTF-16 BE", "\xFE\xFF", false}};
     CTestDirectory files;
     for (const MarkCase& mark : marks)
         for (const unsigned seed : {1u, 2u, 3u})
@@ -148,6 +160,10 @@ TEST(FileLines, WalksTheLinesOfAWholeFileWhereverTheBlocksEnd)
             for (std::size_t i = 0; i < expected.size(); ++i)
                 ASSERT_EQ(expected[i], walked[i])
                     << mark.name << ", seed " << seed << ", line " << i;
+            const std::vector<std::wstring> dropped = WalkedLines(
+                files.Write("lines.idx", bytes), count, Driver::CFileLines::Indent::MayDrop);
+            EXPECT_EQ(mark.indentIsBytes ? WithoutIndent(expected) : expected, dropped)
+                << mark.name << ", seed " << seed << ", indent dropped";
         }
 }
 
