@@ -67,8 +67,10 @@ bool CFileLines::Read(IByteSource& source)
     m_count = 0;
     m_failed = false;
     m_holdWhole = !source.IsRewindable();
+    m_walking = false;
     if (!Start() || !CountLines())
         return false;
+    m_walking = true;
     if (m_holdWhole)
     {
         m_begin = m_searched = m_textStart;
@@ -227,7 +229,7 @@ void CFileLines::CheckForControlZ()
     }
     else
         m_checked = whole;
-    if (m_nextNul == kNoNul)
+    if (m_walking && m_nextNul == kNoNul)
     {
         const std::size_t nul = Find(unchecked, m_checked, 0);
         if (nul < m_checked)

@@ -107,6 +107,8 @@ private:
     std::size_t m_textStart = 0;
     bool m_atEnd = false;
     bool m_holdWhole = false;
+    // False while the lines are counted, which needs no NUL.
+    bool m_walking = false;
     // True when a blank or tab byte at a line's start is that character.
     bool m_indentIsBytes = false;
     bool m_failed = false;

@@ -22,10 +22,22 @@ check() {
 check file "$scratch/file.out"
 "$program" info - <"$file" >"$scratch/stdin.out"
 check stdin "$scratch/stdin.out"
+# A FIFO opened before its writer reads as empty, by design, and a writer started alongside the
+# program may come too late. So the shell holds the FIFO open with the file in it until the
+# program has opened it too, and only then lets it end.
 mkfifo "$scratch/fifo"
-cat "$file" >"$scratch/fifo" &
-"$program" info "$scratch/fifo" >"$scratch/fifo.out"
-wait
+exec 3<>"$scratch/fifo"
+cat "$file" >&3
+"$program" info "$scratch/fifo" 3>&- >"$scratch/fifo.out" &
+reader=$!
+# Before its exec the child still holds the shell's end; after it, only what it opened itself.
+until { [ "$(readlink /proc/$reader/exe 2>/dev/null)" = "$(readlink -f "$program")" ] &&
+    readlink /proc/$reader/fd/* 2>/dev/null | grep -qx "$scratch/fifo"; } ||
+    ! kill -0 "$reader" 2>/dev/null; do
+    sleep 0.01
+done
+exec 3>&-
+wait "$reader"
 check fifo "$scratch/fifo.out"
 "$program" info <(cat "$file") >"$scratch/substitution.out"
 check substitution "$scratch/substitution.out"
