@@ -2,6 +2,7 @@
 
 #include "platform/AsciiText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -101,6 +102,27 @@ const WindowsMapping WindowsMappings[] = {
     {1255, 0xFC, 0xF895}, {1255, 0xFF, 0xF896}, {1257, 0xA1, 0xF8FC}, {1257, 0xA5, 0xF8FD},
 };
 
+#if defined(ORVA_CODE_PAGE_TABLES)
+struct CBuiltInPage
+{
+    unsigned int codePage;
+    wchar_t table[256];
+};
+
+// Made by MakeCodePageTables.cpp with glibc's iconv.
+const CBuiltInPage BuiltInPages[] = {
+#include "CodePageTables.inc"
+};
+
+const wchar_t* BuiltInTable(unsigned int codePage)
+{
+    for (const CBuiltInPage& page : BuiltInPages)
+        if (page.codePage == codePage)
+            return page.table;
+    return nullptr;
+}
+#endif
+
 // Decodes one code page for one thread. A single-byte page is turned into a table once, so a
 // line costs one lookup a byte; other pages go through iconv line by line.
 class CCodePageDecoder
@@ -113,8 +135,26 @@ public:
 
     bool Open(unsigned int codePage)
     {
+#if defined(ORVA_CODE_PAGE_TABLES)
+        // A C library that lacks a single-byte page, or decodes it otherwise than glibc (that of
+        // WebAssembly), gets the page as the Linux build decodes it, tabled when it was built.
+        if (const wchar_t* table = BuiltInTable(codePage))
+        {
+            Close();
+            m_codePage = codePage;
+            m_singleByte = true;
+            std::copy(table, table + 256, m_table);
+            FindAsciiAsItself();
+            return true;
+        }
+#endif
         char buffer[24];
         const char* name = IconvName(codePage, buffer);
+#if defined(ORVA_CODE_PAGE_TABLES)
+        // That library knows Windows' simplified Chinese page by its other name only.
+        if (codePage == 936)
+            name = "GBK";
+#endif
         if (!name)
             return false;
         iconv_t converter = ::iconv_open("WCHAR_T", name);
@@ -128,9 +168,7 @@ public:
             for (const WindowsMapping& mapping : WindowsMappings)
                 if (mapping.CodePage == codePage && m_table[mapping.Byte] == mapping.Byte)
                     m_table[mapping.Byte] = mapping.Character;
-        m_asciiAsItself = true;
-        for (unsigned int byte = 0; byte < 0x80; ++byte)
-            m_asciiAsItself = m_asciiAsItself && m_table[byte] == static_cast<wchar_t>(byte);
+        FindAsciiAsItself();
         return true;
     }
 
@@ -165,6 +203,13 @@ private:
     }
 
     void Reset() { ::iconv(m_converter, nullptr, nullptr, nullptr, nullptr); }
+
+    void FindAsciiAsItself()
+    {
+        m_asciiAsItself = true;
+        for (unsigned int byte = 0; byte < 0x80; ++byte)
+            m_asciiAsItself = m_asciiAsItself && m_table[byte] == static_cast<wchar_t>(byte);
+    }
 
     // True when every byte stands alone. A byte that the page leaves undefined decodes, as on
     // Windows, to the character of the same number.

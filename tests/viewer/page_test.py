@@ -191,6 +191,23 @@ class PageTest(unittest.TestCase):
         self.assertEqual(expected, self.download("orva.geojson"))
         self.assertRegex(" ".join(" ".join(row) for row in self.tab("points")), "[А-Яа-я]")
 
+    def test_every_page_of_the_linux_build_is_offered_and_decodes_as_there(self):
+        offered = {option.get_attribute("value") for option in
+                   Select(self.browser.find_element(By.ID, "codepage")).options}
+        for page in ("1252", "1251", "437", "737", "866", "874", "10000", "10007", "20866",
+                     "28605", "65001", "54936", "936", "950"):
+            self.assertIn(page, offered)
+        # The Cyrillic test file written in DOS's Cyrillic page, which only glibc's tables give.
+        dos = WORK / "dos" / "cyrillic-866.idx"
+        dos.parent.mkdir(exist_ok=True)
+        dos.write_bytes((DATA / "cyrillic-1251.idx").read_bytes().decode("cp1251").encode("cp866"))
+        Select(self.browser.find_element(By.ID, "codepage")).select_by_value("866")
+        self.choose(dos)
+        csv = WORK / "csv-866"
+        subprocess.run([str(ORVA_IMPORT), "--encoding", "866", "--format", "csv", "--output",
+                        str(csv), dos.name], cwd=dos.parent, capture_output=True, check=False)
+        self.assertEqual((csv / "points.csv").read_bytes(), self.download("points.csv"))
+
     def test_files_it_cannot_read_are_named_and_the_page_goes_on(self):
         bad = WORK / "bad"
         bad.mkdir(exist_ok=True)
