@@ -142,9 +142,9 @@ function decodeView(result) {
         summary: JSON.parse(text(Output.summary)),
         plan: result.texts[Output.plan],
         tables: {
-            points: parseCsv(text(Output.points)),
-            stations: parseCsv(text(Output.stations)),
-            observations: parseCsv(text(Output.observations)),
+            points: new CsvTable(text(Output.points)),
+            stations: new CsvTable(text(Output.stations)),
+            observations: new CsvTable(text(Output.observations)),
         },
         downloads: {
             'points.csv': result.texts[Output.points],
@@ -158,40 +158,72 @@ function decodeView(result) {
     };
 }
 
-// The rows of a table that orva-import's CSV writer made (RFC 4180, CRLF), to show it.
-function parseCsv(text) {
-    const rows = [];
-    let row = [];
-    let field = '';
-    let quoted = false;
-    for (let i = 0; i < text.length; ++i) {
-        const c = text[i];
-        if (quoted) {
-            if (c === '"' && text[i + 1] === '"') {
+// A table as orva-import's CSV writer made it (RFC 4180, CRLF), to show it. Only where each row
+// starts is found at once; a row's fields are split when the row is shown, so that a job of a
+// million rows costs one pass over its text.
+class CsvTable {
+    constructor(text) {
+        this.text = text;
+        this.starts = [];
+        // A line end inside quotes belongs to a field. The next quotation mark is looked for
+        // once, not at every line: most tables have none.
+        let quote = text.indexOf('"');
+        let quotes = 0;
+        for (let end = text.indexOf('\n'); end !== -1; end = text.indexOf('\n', end + 1)) {
+            for (; quote !== -1 && quote < end; quote = text.indexOf('"', quote + 1))
+                ++quotes;
+            if (quotes % 2 === 0)
+                this.starts.push(end + 1);
+        }
+        this.header = this.fields(0, this.starts.length ? this.starts[0] : text.length);
+    }
+
+    get length() {
+        return Math.max(0, this.starts.length - 1);
+    }
+
+    row(index) {
+        return this.fields(this.starts[index], this.starts[index + 1]);
+    }
+
+    fields(begin, end) {
+        const line = this.text.slice(begin, end).replace(/\r?\n$/, '');
+        const fields = [];
+        let field = '';
+        let quoted = false;
+        for (let i = 0; i < line.length; ++i) {
+            const c = line[i];
+            if (quoted && c === '"' && line[i + 1] === '"') {
                 field += '"';
                 ++i;
             } else if (c === '"') {
-                quoted = false;
+                quoted = !quoted;
+            } else if (c === ',' && !quoted) {
+                fields.push(field);
+                field = '';
             } else {
                 field += c;
             }
-        } else if (c === '"') {
-            quoted = true;
-        } else if (c === ',') {
-            row.push(field);
-            field = '';
-        } else if (c === '\n') {
-            row.push(field.endsWith('\r') ? field.slice(0, -1) : field);
-            rows.push(row);
-            row = [];
-            field = '';
-        } else {
-            field += c;
         }
+        fields.push(field);
+        return fields;
     }
-    if (field !== '' || row.length > 0)
-        rows.push(row.concat([field]));
-    return { header: rows[0] || [], rows: rows.slice(1) };
+}
+
+// The messages and warnings of every file, from the summary, as a table.
+class ListTable {
+    constructor(header, rows) {
+        this.header = header;
+        this.rows = rows;
+    }
+
+    get length() {
+        return this.rows.length;
+    }
+
+    row(index) {
+        return this.rows[index];
+    }
 }
 
 // ---- showing -----------------------------------------------------------------------------------
@@ -307,7 +339,7 @@ function messageRows() {
             rows.push([file.path, warning.line === null ? '' : String(warning.line), 'warning',
                 warning.text]);
     }
-    return { header: ['file', 'line', 'kind', 'text'], rows };
+    return new ListTable(['file', 'line', 'kind', 'text'], rows);
 }
 
 function currentTable() {
@@ -324,7 +356,7 @@ function showTabs() {
         button.type = 'button';
         button.dataset.tab = tab;
         const count = tab === 'plan' ? null : (tab === 'messages' ? messageRows() :
-            state.view.tables[tab]).rows.length;
+            state.view.tables[tab]).length;
         button.textContent = count === null ? name : name + ' (' + count.toLocaleString('en') + ')';
         button.classList.toggle('current', tab === state.tab);
         button.onclick = () => {
@@ -339,21 +371,20 @@ function showTabs() {
 // Only one page of rows is in the document, so a table of any length stays quick.
 function showRows() {
     const table = currentTable();
-    const pages = Math.max(1, Math.ceil(table.rows.length / rowsPerPage));
+    const pages = Math.max(1, Math.ceil(table.length / rowsPerPage));
     state.page = Math.min(Math.max(state.page, 0), pages - 1);
     const first = state.page * rowsPerPage;
-    const shown = table.rows.slice(first, first + rowsPerPage);
+    const last = Math.min(first + rowsPerPage, table.length);
     const element = $('rows');
     element.replaceChildren();
     const head = element.createTHead().insertRow();
     for (const name of table.header)
         head.appendChild(document.createElement('th')).textContent = name;
     const body = element.createTBody();
-    for (const row of shown)
-        tableRow(body, row);
-    $('page').textContent = table.rows.length ? 'rows ' + (first + 1).toLocaleString('en') +
-        '–' + (first + shown.length).toLocaleString('en') + ' of ' +
-        table.rows.length.toLocaleString('en') : 'no rows';
+    for (let index = first; index < last; ++index)
+        tableRow(body, table.row(index));
+    $('page').textContent = table.length ? 'rows ' + (first + 1).toLocaleString('en') + '–' +
+        last.toLocaleString('en') + ' of ' + table.length.toLocaleString('en') : 'no rows';
     $('previous').disabled = state.page === 0;
     $('next').disabled = state.page >= pages - 1;
 }
@@ -366,10 +397,23 @@ function showView() {
         showRows();
 }
 
+// Past this the browser takes seconds to draw the plan, on the page's own thread.
+const largePlan = 4 * 1024 * 1024;
+
 function showPlan() {
     const image = $('plan-image');
     if (image.src)
         URL.revokeObjectURL(image.src);
+    image.removeAttribute('src');
+    const large = state.view.plan.byteLength > largePlan;
+    $('plan-large').hidden = !large;
+    if (!large)
+        drawPlan();
+}
+
+function drawPlan() {
+    const image = $('plan-image');
+    $('plan-large').hidden = true;
     image.onload = fitPlan;
     image.src = URL.createObjectURL(new Blob([state.view.plan], { type: 'image/svg+xml' }));
 }
@@ -433,6 +477,7 @@ function wirePlan() {
     });
     frame.addEventListener('pointerup', () => { drag = null; });
     frame.addEventListener('dblclick', fitPlan);
+    $('draw-plan').onclick = drawPlan;
     $('plan-image').draggable = false;
 }
 

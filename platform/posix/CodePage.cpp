@@ -102,6 +102,8 @@ const WindowsMapping WindowsMappings[] = {
     {1255, 0xFC, 0xF895}, {1255, 0xFF, 0xF896}, {1257, 0xA1, 0xF8FC}, {1257, 0xA5, 0xF8FD},
 };
 
+// A C library that lacks a single-byte page, or decodes it otherwise than glibc (that of
+// WebAssembly), gets the page as the Linux build decodes it, tabled when it was built.
 #if defined(ORVA_CODE_PAGE_TABLES)
 struct CBuiltInPage
 {
@@ -121,6 +123,22 @@ const wchar_t* BuiltInTable(unsigned int codePage)
             return page.table;
     return nullptr;
 }
+
+// That library knows Windows' simplified Chinese page by its other name only.
+const char* LibraryName(unsigned int codePage, const char* name)
+{
+    return codePage == 936 ? "GBK" : name;
+}
+#else
+const wchar_t* BuiltInTable(unsigned int)
+{
+    return nullptr;
+}
+
+const char* LibraryName(unsigned int, const char* name)
+{
+    return name;
+}
 #endif
 
 // Decodes one code page for one thread. A single-byte page is turned into a table once, so a
@@ -135,9 +153,6 @@ public:
 
     bool Open(unsigned int codePage)
     {
-#if defined(ORVA_CODE_PAGE_TABLES)
-        // A C library that lacks a single-byte page, or decodes it otherwise than glibc (that of
-        // WebAssembly), gets the page as the Linux build decodes it, tabled when it was built.
         if (const wchar_t* table = BuiltInTable(codePage))
         {
             Close();
@@ -147,14 +162,8 @@ public:
             FindAsciiAsItself();
             return true;
         }
-#endif
         char buffer[24];
-        const char* name = IconvName(codePage, buffer);
-#if defined(ORVA_CODE_PAGE_TABLES)
-        // That library knows Windows' simplified Chinese page by its other name only.
-        if (codePage == 936)
-            name = "GBK";
-#endif
+        const char* name = LibraryName(codePage, IconvName(codePage, buffer));
         if (!name)
             return false;
         iconv_t converter = ::iconv_open("WCHAR_T", name);

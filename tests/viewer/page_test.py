@@ -173,6 +173,22 @@ class PageTest(unittest.TestCase):
         self.assertEqual(orva_import("--format", "geojson", *names, cwd=EXAMPLES),
                          self.download("orva.geojson"))
 
+    def test_a_large_job_shows_one_page_of_rows_at_a_time(self):
+        job = WORK / "large" / "job.idx"
+        job.parent.mkdir(exist_ok=True)
+        subprocess.run([sys.executable, str(SOURCE / "bench" / "generate-job.py"), "--rows",
+                        "20000", str(job)], check=True, capture_output=True)
+        self.choose(job)
+        self.assertEqual(("20,000", "20,000"), (self.summary()[0]["points"],
+                                              self.summary()[0]["observations"]))
+        rows = self.tab("observations")
+        self.assertEqual(200, len(rows))
+        self.assertEqual("rows 1–200 of 20,000", self.browser.find_element(By.ID, "page").text)
+        self.browser.find_element(By.ID, "next").click()
+        self.assertEqual("rows 201–400 of 20,000", self.browser.find_element(By.ID, "page").text)
+        self.assertEqual("P201", self.browser.find_element(
+            By.CSS_SELECTOR, "#rows tbody tr td:nth-child(4)").text)
+
     def test_display_units_follow_the_choice(self):
         self.choose(EXAMPLES / "survey-job.idx")
         self.select("angles", "dms")
