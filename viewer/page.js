@@ -53,21 +53,23 @@ function startWorker() {
             return;
         }
         jobs.delete(message.id);
-        if (message.kind === 'failed')
-            job.reject(new Error(message.why));
-        else
+        if (message.kind !== 'failed')
             job.resolve(message);
+        else if (message.stopped)
+            restartWorker(message.why, job);
+        else
+            job.reject(new Error(message.why));
     };
-    // A module that died (a crash, memory exhausted) is replaced, so the next file still works.
     worker.onerror = (event) => {
         event.preventDefault();
         restartWorker('the reader stopped: ' + (event.message || 'unknown error'));
     };
 }
 
-function restartWorker(why) {
+// A module that died (a crash, memory exhausted) is replaced, so the next file still works.
+function restartWorker(why, failed = null) {
     worker.terminate();
-    for (const job of jobs.values())
+    for (const job of failed ? [failed, ...jobs.values()] : jobs.values())
         job.reject(new Error(why));
     jobs.clear();
     startWorker();

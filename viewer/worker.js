@@ -65,6 +65,7 @@ self.onmessage = (event) => {
             orvaRun(module, job);
         }
     }).catch((error) => {
-        self.postMessage({ kind: 'failed', id: job.id, why: String(error) });
+        // Only a module that stopped (a trap, memory exhausted) lets anything escape it.
+        self.postMessage({ kind: 'failed', id: job.id, why: String(error), stopped: true });
     });
 };
