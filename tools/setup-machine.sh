@@ -2,7 +2,8 @@
 # when they are missing.
 orva_packages=(cmake ninja-build g++ clang lld libboost-dev libgtest-dev mingw-w64 wine wine64
     nlohmann-json3-dev libcli11-dev libfmt-dev libfast-float-dev locales time binutils libclang-rt-14-dev
-    dpkg-dev file lintian python3 librsvg2-bin gdal-bin libgdal-dev python3-gdal python3-geopandas)
+    dpkg-dev file lintian python3 librsvg2-bin gdal-bin libgdal-dev python3-gdal python3-geopandas
+    emscripten chromium chromium-driver python3-selenium)
 
 orva_missing=()
 for p in "${orva_packages[@]}"; do

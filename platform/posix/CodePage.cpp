@@ -2,6 +2,7 @@
 
 #include "platform/AsciiText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -101,6 +102,45 @@ const WindowsMapping WindowsMappings[] = {
     {1255, 0xFC, 0xF895}, {1255, 0xFF, 0xF896}, {1257, 0xA1, 0xF8FC}, {1257, 0xA5, 0xF8FD},
 };
 
+// A C library that lacks a single-byte page, or decodes it otherwise than glibc (that of
+// WebAssembly), gets the page as the Linux build decodes it, tabled when it was built.
+#if defined(ORVA_CODE_PAGE_TABLES)
+struct CBuiltInPage
+{
+    unsigned int codePage;
+    wchar_t table[256];
+};
+
+// Made by MakeCodePageTables.cpp with glibc's iconv.
+const CBuiltInPage BuiltInPages[] = {
+#include "CodePageTables.inc"
+};
+
+const wchar_t* BuiltInTable(unsigned int codePage)
+{
+    for (const CBuiltInPage& page : BuiltInPages)
+        if (page.codePage == codePage)
+            return page.table;
+    return nullptr;
+}
+
+// That library knows Windows' simplified Chinese page by its other name only.
+const char* LibraryName(unsigned int codePage, const char* name)
+{
+    return codePage == 936 ? "GBK" : name;
+}
+#else
+const wchar_t* BuiltInTable(unsigned int)
+{
+    return nullptr;
+}
+
+const char* LibraryName(unsigned int, const char* name)
+{
+    return name;
+}
+#endif
+
 // Decodes one code page for one thread. A single-byte page is turned into a table once, so a
 // line costs one lookup a byte; other pages go through iconv line by line.
 class CCodePageDecoder
@@ -113,8 +153,17 @@ public:
 
     bool Open(unsigned int codePage)
     {
+        if (const wchar_t* table = BuiltInTable(codePage))
+        {
+            Close();
+            m_codePage = codePage;
+            m_singleByte = true;
+            std::copy(table, table + 256, m_table);
+            FindAsciiAsItself();
+            return true;
+        }
         char buffer[24];
-        const char* name = IconvName(codePage, buffer);
+        const char* name = LibraryName(codePage, IconvName(codePage, buffer));
         if (!name)
             return false;
         iconv_t converter = ::iconv_open("WCHAR_T", name);
@@ -128,9 +177,7 @@ public:
             for (const WindowsMapping& mapping : WindowsMappings)
                 if (mapping.CodePage == codePage && m_table[mapping.Byte] == mapping.Byte)
                     m_table[mapping.Byte] = mapping.Character;
-        m_asciiAsItself = true;
-        for (unsigned int byte = 0; byte < 0x80; ++byte)
-            m_asciiAsItself = m_asciiAsItself && m_table[byte] == static_cast<wchar_t>(byte);
+        FindAsciiAsItself();
         return true;
     }
 
@@ -167,6 +214,13 @@ private:
     }
 
     void Reset() { ::iconv(m_converter, nullptr, nullptr, nullptr, nullptr); }
+
+    void FindAsciiAsItself()
+    {
+        m_asciiAsItself = true;
+        for (unsigned int byte = 0; byte < 0x80; ++byte)
+            m_asciiAsItself = m_asciiAsItself && m_table[byte] == static_cast<wchar_t>(byte);
+    }
 
     // True when every byte stands alone. A byte that the page leaves undefined decodes, as on
     // Windows, to the character of the same number.

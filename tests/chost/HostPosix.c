@@ -4,16 +4,44 @@
 
 #include "HostPlatform.h"
 
+#if !defined(ORVA_CHOST_LINKED)
 #include <dlfcn.h>
+#endif
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
-static void* g_library;
 static char g_directory[512];
 static char g_written[16][600];
 static int g_writtenCount;
+
+#if defined(ORVA_CHOST_LINKED)
+/* WebAssembly loads no library: the plug-in is linked into the host, and "loading" it only
+   hands out its two entries by name. */
+OrvaPlugin* CreatePlugin(void);
+bool OrvaSetThreadCodePage(unsigned int codePage);
+
+bool HostLoadLibrary(const char* path, char* error, size_t errorSize)
+{
+    (void)path;
+    (void)error;
+    (void)errorSize;
+    return true;
+}
+
+void* HostFindSymbol(const char* name)
+{
+    if (strcmp(name, "CreatePlugin") == 0)
+        return (void*)CreatePlugin;
+    if (strcmp(name, "OrvaSetThreadCodePage") == 0)
+        return (void*)OrvaSetThreadCodePage;
+    return NULL;
+}
+
+void HostUnloadLibrary(void) {}
+#else
+static void* g_library;
 
 bool HostLoadLibrary(const char* path, char* error, size_t errorSize)
 {
@@ -35,6 +63,7 @@ void HostUnloadLibrary(void)
         dlclose(g_library);
     g_library = NULL;
 }
+#endif
 
 /* The block starts at the 32-bit count before the first character. */
 void HostFreeString(OrvaBstr text)
