@@ -115,10 +115,15 @@ public:
     }
 
 private:
+    // A special as the lanes show it: itself where wchar_t has 16 bits, narrowed as the
+    // characters are where it has 32.
     static __m128i Lanes(wchar_t c)
     {
         const auto code = static_cast<std::uint32_t>(c);
-        return _mm_set1_epi16(static_cast<short>(code > 0x7FFF ? 0x7FFF : code));
+        if constexpr (sizeof(wchar_t) == 2)
+            return _mm_set1_epi16(static_cast<short>(code));
+        else
+            return _mm_set1_epi16(static_cast<short>(code > 0x7FFF ? 0x7FFF : code));
     }
 
     static __m128i LoadAndStore(const wchar_t* p, wchar_t* out)
