@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -34,32 +35,28 @@ std::wstring Characters(const std::uint8_t* data, std::size_t size)
     return text;
 }
 
+// The fields a split gives, or its error.
+template <class Split> std::pair<Fields, std::string> Outcome(Split split)
+{
+    try
+    {
+        return {split(), "none"};
+    }
+    catch (const boost::escaped_list_error& error)
+    {
+        return {Fields(), error.what()};
+    }
+}
+
 template <class Split> void Compare(const char* what, Split split, Fields (*expect)())
 {
-    Fields expected;
-    std::string expectedError = "none";
-    try
-    {
-        expected = expect();
-    }
-    catch (const boost::escaped_list_error& error)
-    {
-        expectedError = error.what();
-    }
-    Fields actual;
-    std::string actualError = "none";
-    try
-    {
-        actual = split();
-    }
-    catch (const boost::escaped_list_error& error)
-    {
-        actualError = error.what();
-    }
-    if (actual != expected || actualError != expectedError)
+    const std::pair<Fields, std::string> expected = Outcome(expect);
+    const std::pair<Fields, std::string> actual = Outcome(split);
+    if (actual != expected)
     {
         std::fprintf(stderr, "%s: %zu fields (%s) where the tokenizer gives %zu (%s)\n", what,
-                     actual.size(), actualError.c_str(), expected.size(), expectedError.c_str());
+                     actual.first.size(), actual.second.c_str(), expected.first.size(),
+                     expected.second.c_str());
         std::abort();
     }
 }
