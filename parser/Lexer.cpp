@@ -73,11 +73,11 @@ struct HeaderKeywordRule
 #if ORVA_SSE2
 
 // Copies the run of ordinary characters that a row is mostly made of, eight characters a step.
-// The eight are compared as 16-bit lanes: a Windows wchar_t is one already, and Linux's 32-bit
-// characters are narrowed with signed saturation, which turns every character above 0x7FFF into
-// 0x7FFF. A special above 0x7FFF (a separator may be one) then makes every such character a
-// candidate, so no special is missed; the caller looks at a candidate again, one character at a
-// time, and so a candidate that is ordinary only costs time.
+// The eight are compared as 16-bit lanes. A Windows wchar_t is one already and compares exactly.
+// Linux's 32-bit characters are narrowed with signed saturation, which turns every character above
+// 0x7FFF into 0x7FFF: there a special above 0x7FFF (a separator may be one) makes every such
+// character a candidate, so no special is missed; the caller looks at a candidate again, one
+// character at a time, and so a candidate that is ordinary only costs time.
 class CSpecialFinder
 {
 public:
@@ -180,7 +180,7 @@ bool IsBlank(wchar_t c)
 // list keeps is scanned all the same, so that a bad escape anywhere rejects the row, and its room
 // is used again by the next.
 template <class Rule>
-void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule rule, CFieldList& fields)
+void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, CFieldList& fields)
 {
     if (begin == end)
         return;
