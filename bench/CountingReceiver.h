@@ -5,6 +5,7 @@
 #include "plugin/HostInterfaces.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace Bench
 {
@@ -22,6 +23,15 @@ public:
     double sum = 0.0;
 
     std::uint64_t Records() const { return points + stations + observations; }
+    // The counts as the import programs print them, which scripts check against a job's.
+    void PrintCounts() const
+    {
+        std::printf("points=%llu stations=%llu observations=%llu messages=%llu\n",
+                    static_cast<unsigned long long>(points),
+                    static_cast<unsigned long long>(stations),
+                    static_cast<unsigned long long>(observations),
+                    static_cast<unsigned long long>(messages));
+    }
 
     IUnitConverterFactory* GetConverterFactory() override
     {

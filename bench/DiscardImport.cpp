@@ -39,10 +39,6 @@ int main(int argc, char** argv)
     plugin->Import(&list, &receiver);
     plugin->Release();
     factory->Release();
-    std::printf("points=%llu stations=%llu observations=%llu messages=%llu\n",
-                static_cast<unsigned long long>(receiver.points),
-                static_cast<unsigned long long>(receiver.stations),
-                static_cast<unsigned long long>(receiver.observations),
-                static_cast<unsigned long long>(receiver.messages));
+    receiver.PrintCounts();
     return 0;
 }

@@ -25,10 +25,6 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         ImportFile(Host::WideFileName(argv[i]), &receiver);
     factory->Release();
-    std::printf("points=%llu stations=%llu observations=%llu messages=%llu\n",
-                static_cast<unsigned long long>(receiver.points),
-                static_cast<unsigned long long>(receiver.stations),
-                static_cast<unsigned long long>(receiver.observations),
-                static_cast<unsigned long long>(receiver.messages));
+    receiver.PrintCounts();
     return 0;
 }
