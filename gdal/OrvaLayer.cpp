@@ -238,10 +238,8 @@ void COrvaLayer::SetSource(OGRFeature& feature, const CSourceLine& source) const
 
 void COrvaLayer::SetText(OGRFeature& feature, Field field, CTextRef text) const
 {
-    if (!CRecordStore::HasText(text))
-        return;
-    const std::string_view view = m_store.Text(text);
-    feature.SetField(Index(field), std::string(view).c_str());
+    if (const char* value = m_store.CString(text))
+        feature.SetField(Index(field), value);
 }
 
 void COrvaLayer::SetLength(OGRFeature& feature, Field field, double metres) const
@@ -303,6 +301,25 @@ void COrvaLayer::FillStation(OGRFeature& feature, std::size_t index) const
         feature.SetGeometryDirectly(place);
 }
 
+// A ray has heights only where both of its ends have one. Its two vertices are set in place: a
+// million rays made through points of their own cost an allocation each more.
+OGRLineString* COrvaLayer::RayBetween(const CPointRow& start, const CPointRow& end)
+{
+    auto ray = std::make_unique<OGRLineString>();
+    ray->setNumPoints(2, FALSE);
+    if (Known(start.elevation) && Known(end.elevation))
+    {
+        ray->setPoint(0, start.east, start.north, start.elevation);
+        ray->setPoint(1, end.east, end.north, end.elevation);
+    }
+    else
+    {
+        ray->setPoint(0, start.east, start.north);
+        ray->setPoint(1, end.east, end.north);
+    }
+    return ray.release();
+}
+
 void COrvaLayer::FillObservation(OGRFeature& feature, std::size_t index) const
 {
     const CObservationRow& observation = m_store.Observations()[index];
@@ -326,17 +343,8 @@ void COrvaLayer::FillObservation(OGRFeature& feature, std::size_t index) const
     const std::uint32_t from =
         observation.stationFid ? m_store.Stations()[observation.stationFid - 1].pointFid : 0;
     if (from && observation.targetPointFid)
-    {
-        std::unique_ptr<OGRPoint> start(PointAt(from));
-        std::unique_ptr<OGRPoint> end(PointAt(observation.targetPointFid));
-        auto ray = std::make_unique<OGRLineString>();
-        ray->addPoint(start.get());
-        ray->addPoint(end.get());
-        // A ray has heights only where both of its ends have one.
-        if (!start->Is3D() || !end->Is3D())
-            ray->flattenTo2D();
-        feature.SetGeometryDirectly(ray.release());
-    }
+        feature.SetGeometryDirectly(RayBetween(m_store.Points()[from - 1],
+                                               m_store.Points()[observation.targetPointFid - 1]));
 }
 
 void COrvaLayer::FillMessage(OGRFeature& feature, std::size_t index) const

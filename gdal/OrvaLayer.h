@@ -99,6 +99,7 @@ private:
     // The point at the place of the point with that FID, without elevation when it has none;
     // null for 0.
     OGRPoint* PointAt(std::uint32_t pointFid) const;
+    static OGRLineString* RayBetween(const CPointRow& start, const CPointRow& end);
 
     LayerKind m_kind;
     const CRecordStore& m_store;

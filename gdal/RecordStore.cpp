@@ -44,11 +44,12 @@ std::uint32_t FidOf(std::size_t index)
 
 CTextRef CRecordStore::Keep(const std::string& text)
 {
-    if (m_arena.size() + text.size() >= std::numeric_limits<std::uint32_t>::max())
+    if (m_arena.size() + text.size() + 1 >= std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("too much text for one dataset");
     CTextRef ref{static_cast<std::uint32_t>(m_arena.size()),
                  static_cast<std::uint32_t>(text.size())};
-    m_arena += text;
+    // The record's texts come from C strings of the plug-in's and hold no NUL of their own.
+    m_arena.append(text.c_str(), text.size() + 1);
     return ref;
 }
 

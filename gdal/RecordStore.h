@@ -17,7 +17,8 @@
 namespace OrvaGdal
 {
 
-// A text of the arena; size UINT32_MAX for none.
+// A text of the arena; size UINT32_MAX for none. Each text is followed there by a NUL, so that
+// GDAL, which copies a C string into each feature, is given it without a copy of ours first.
 struct CTextRef
 {
     std::uint32_t offset = 0;
@@ -112,6 +113,11 @@ public:
     // A text of the arena; empty for none (see HasText).
     std::string_view Text(CTextRef text) const;
     static bool HasText(CTextRef text) { return text.size != UINT32_MAX; }
+    // The same text as a C string, valid as long as the store; null for none.
+    const char* CString(CTextRef text) const
+    {
+        return HasText(text) ? m_arena.c_str() + text.offset : nullptr;
+    }
 
 private:
     CTextRef Keep(const std::string& text);

@@ -65,6 +65,24 @@ class ExampleLayers(unittest.TestCase):
         # Targets without a point of their name have no ray.
         self.assertIsNone(observations[2].GetGeometryRef())
 
+    def test_rays_have_heights_only_where_both_ends_have_one(self):
+        job = ("HEADER\n  SEPARATOR ','\nEND HEADER\nDATABASE\n"
+               "  POINTS(PointNo,PointID,North,East,Elevation)\n"
+               "    1,S,100,200,10;\n    2,T3,110,210,12;\n    3,T2,120,220;\n"
+               "  END POINTS\nEND DATABASE\nTHEODOLITE\n"
+               "  SETUP\n    STN_NO 1\n    STN_ID S\n  END SETUP\n"
+               "  SLOPE(TgtNo,TgtID,Hz,Vz,SDist)\n"
+               "    2,T3,1,90,15;\n    3,T2,2,90,30;\n  END SLOPE\nEND THEODOLITE\n")
+        gdal.FileFromMemBuffer("/vsimem/rays.idx", job.encode())
+        try:
+            dataset = open_vector("/vsimem/rays.idx")
+            rays = features(dataset.GetLayerByName("observations"))
+            got = [(ray["target"], ray.GetGeometryRef().ExportToIsoWkt()) for ray in rays]
+            self.assertEqual([("T3", "LINESTRING Z (200 100 10,210 110 12)"),
+                              ("T2", "LINESTRING (200 100,220 120)")], got)
+        finally:
+            gdal.Unlink("/vsimem/rays.idx")
+
     def test_messages_and_warnings_with_their_lines(self):
         dataset = open_vector(SITE)
         layer = dataset.GetLayerByName("messages")
