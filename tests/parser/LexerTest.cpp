@@ -290,17 +290,17 @@ TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
             20240601u + separator);
 }
 
-// Rows long enough for the scanner's steps of eight, with runs of plain characters, and with
-// characters past 0x7FFF, which the scanner cannot tell apart from one another within a step:
-// among them a separator (a full-width comma) and 0x7FFF itself.
+// Rows of many of the scanner's steps, with runs of plain characters, and with characters past
+// ASCII, which a vector scan may narrow so that it cannot tell them apart at first sight: among
+// them separators (DEL, the first past ASCII, a full-width comma, 0x7FFF, 0xFFFF).
 TEST(LexerSplitRow, AgreesWithTheTokenizerOnLongRowsAndWideCharacters)
 {
-    const std::wstring alphabet = L"abcdefgh ,;'\"\\n\t\x7FFF\x8000\xFF0C\xFFFF\x4E2D";
-    for (const wchar_t separator : {L',', L'\xFF0C', L'\x7FFF', L'\xFFFF'})
+    const std::wstring alphabet = L"abcdefgh ,;'\"\\n\t\x7F\x80\x7FFF\x8000\xFF0C\xFFFF\x4E2D";
+    for (const wchar_t separator : {L',', L'\x7F', L'\x80', L'\xFF0C', L'\x7FFF', L'\xFFFF'})
         CompareWithTokenizer(
             {L"\\", std::wstring(1, separator), L"'\"", true, true},
             [separator](const std::wstring& line) { return Row(line, separator, L';'); },
-            20261209u + separator, alphabet, 48);
+            20261209u + separator, alphabet, 200);
 }
 
 TEST(LexerSplitWords, AgreesWithTheEscapedListTokenizer)
