@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <new>
 
 namespace OrvaGdal
 {
@@ -230,16 +231,42 @@ OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const
 
 void COrvaLayer::SetSource(OGRFeature& feature, const CSourceLine& source) const
 {
-    feature.SetField(Index(Field::File), m_store.Files()[source.file].path.c_str());
+    Put(feature, Field::File, m_store.Files()[source.file].path.c_str());
     if (source.line)
-        feature.SetField(Index(Field::Line),
-                         static_cast<int>(std::min<std::uint32_t>(source.line, INT32_MAX)));
+        Put(feature, Field::Line,
+            static_cast<int>(std::min<std::uint32_t>(source.line, INT32_MAX)));
+}
+
+// A feature is made whole here, each field set once and with a value of the type that the layer
+// defines for it: then GDAL's setters that skip the look-up of the field's definition serve, and
+// they take a copy of a text that GDAL frees with the feature.
+void COrvaLayer::Put(OGRFeature& feature, Field field, const char* text) const
+{
+    char* copy = VSIStrdup(text);
+    if (!copy)
+        throw std::bad_alloc();
+    feature.SetFieldSameTypeUnsafe(Index(field), copy);
+}
+
+void COrvaLayer::Put(OGRFeature& feature, Field field, double value) const
+{
+    feature.SetFieldSameTypeUnsafe(Index(field), value);
+}
+
+void COrvaLayer::Put(OGRFeature& feature, Field field, int value) const
+{
+    feature.SetFieldSameTypeUnsafe(Index(field), value);
+}
+
+void COrvaLayer::Put(OGRFeature& feature, Field field, GIntBig value) const
+{
+    feature.SetFieldSameTypeUnsafe(Index(field), value);
 }
 
 void COrvaLayer::SetText(OGRFeature& feature, Field field, CTextRef text) const
 {
     if (const char* value = m_store.CString(text))
-        feature.SetField(Index(field), value);
+        Put(feature, field, value);
 }
 
 void COrvaLayer::SetLength(OGRFeature& feature, Field field, double metres) const
@@ -247,7 +274,7 @@ void COrvaLayer::SetLength(OGRFeature& feature, Field field, double metres) cons
     if (!Known(metres))
         return;
     if (const std::optional<double> shown = Host::DisplayLength(metres, m_units.length))
-        feature.SetField(Index(field), *shown);
+        Put(feature, field, *shown);
 }
 
 void COrvaLayer::SetAngle(OGRFeature& feature, Field field, double radians) const
@@ -258,9 +285,9 @@ void COrvaLayer::SetAngle(OGRFeature& feature, Field field, double radians) cons
     if (!shown)
         return;
     if (m_units.angle == Host::AngleDisplay::DegreesMinutesSeconds)
-        feature.SetField(Index(field), Host::DmsText(*shown).c_str());
+        Put(feature, field, Host::DmsText(*shown).c_str());
     else
-        feature.SetField(Index(field), *shown);
+        Put(feature, field, *shown);
 }
 
 OGRPoint* COrvaLayer::PointAt(std::uint32_t pointFid) const
@@ -278,7 +305,7 @@ void COrvaLayer::FillPoint(OGRFeature& feature, std::size_t index) const
     SetText(feature, Field::Name, point.name);
     SetText(feature, Field::Code, point.code);
     if (point.hasClass)
-        feature.SetField(Index(Field::Class), point.pointClass);
+        Put(feature, Field::Class, static_cast<int>(point.pointClass));
     SetLength(feature, Field::North, point.north);
     SetLength(feature, Field::East, point.east);
     SetLength(feature, Field::Elevation, point.elevation);
@@ -293,9 +320,9 @@ void COrvaLayer::FillStation(OGRFeature& feature, std::size_t index) const
     SetText(feature, Field::Name, station.name);
     SetLength(feature, Field::InstrumentHeight, station.instrumentHeight);
     if (Known(station.temperature))
-        feature.SetField(Index(Field::Temperature), station.temperature);
+        Put(feature, Field::Temperature, station.temperature);
     if (Known(station.pressure))
-        feature.SetField(Index(Field::Pressure), station.pressure);
+        Put(feature, Field::Pressure, station.pressure);
     SetSource(feature, station.source);
     if (OGRPoint* place = PointAt(station.pointFid))
         feature.SetGeometryDirectly(place);
@@ -326,7 +353,7 @@ void COrvaLayer::FillObservation(OGRFeature& feature, std::size_t index) const
     if (observation.stationFid)
     {
         SetText(feature, Field::Station, m_store.Stations()[observation.stationFid - 1].name);
-        feature.SetField(Index(Field::StationFid), static_cast<GIntBig>(observation.stationFid));
+        Put(feature, Field::StationFid, static_cast<GIntBig>(observation.stationFid));
     }
     SetText(feature, Field::Target, observation.target);
     SetText(feature, Field::Code, observation.code);
@@ -350,7 +377,7 @@ void COrvaLayer::FillObservation(OGRFeature& feature, std::size_t index) const
 void COrvaLayer::FillMessage(OGRFeature& feature, std::size_t index) const
 {
     const CMessageRow& message = m_store.Messages()[index];
-    feature.SetField(Index(Field::Kind), message.warning ? "warning" : "message");
+    Put(feature, Field::Kind, message.warning ? "warning" : "message");
     SetText(feature, Field::Text, message.text);
     SetSource(feature, message.source);
 }

@@ -93,6 +93,10 @@ private:
     void FillMessage(OGRFeature& feature, std::size_t index) const;
     void SetSource(OGRFeature& feature, const CSourceLine& source) const;
     int Index(Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
+    void Put(OGRFeature& feature, Field field, const char* text) const;
+    void Put(OGRFeature& feature, Field field, double value) const;
+    void Put(OGRFeature& feature, Field field, int value) const;
+    void Put(OGRFeature& feature, Field field, GIntBig value) const;
     void SetText(OGRFeature& feature, Field field, CTextRef text) const;
     void SetLength(OGRFeature& feature, Field field, double metres) const;
     void SetAngle(OGRFeature& feature, Field field, double radians) const;

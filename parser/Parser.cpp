@@ -204,6 +204,16 @@ void CParser::SetLinearConverter(ILinearConverter* converter)
     Replace(m_linearConverter, converter);
 }
 
+Plugin::IAngleConverter* CParser::BorrowAngleConverter() const
+{
+    return m_angleConverter.Get();
+}
+
+ILinearConverter* CParser::BorrowLinearConverter() const
+{
+    return m_linearConverter.Get();
+}
+
 Plugin::CRefPtr<ITemperatureConverter> CParser::GetTemperatureConverter() const
 {
     return m_temperatureConverter;

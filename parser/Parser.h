@@ -41,6 +41,8 @@ public:
     void SetAngleConverter(Plugin::IAngleConverter* converter) override;
     Plugin::CRefPtr<ILinearConverter> GetLinearConverter() const override;
     void SetLinearConverter(ILinearConverter* converter) override;
+    Plugin::IAngleConverter* BorrowAngleConverter() const override;
+    ILinearConverter* BorrowLinearConverter() const override;
     Plugin::CRefPtr<ITemperatureConverter> GetTemperatureConverter() const override;
     void SetTemperatureConverter(ITemperatureConverter* converter) override;
     Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override;

@@ -48,6 +48,11 @@ public:
     virtual void SetTemperatureConverter(ITemperatureConverter* converter) = 0;
     virtual Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const = 0;
     virtual void SetPressureConverter(IPressureConverter* converter) = 0;
+    // The angle and linear converters in force, borrowed (null when the host gave none), for a
+    // row's values: only the HEADER's states replace them, never while a row is read, and a
+    // reference taken and given back for each row costs two locked instructions.
+    virtual Plugin::IAngleConverter* BorrowAngleConverter() const = 0;
+    virtual ILinearConverter* BorrowLinearConverter() const = 0;
     virtual boost::shared_ptr<IDateConverter> GetDateConverter() const = 0;
     // The converter reads dates written in this order.
     virtual void SetDateConverter(const boost::shared_ptr<IDateConverter>& converter,

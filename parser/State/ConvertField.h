@@ -9,8 +9,8 @@
 namespace State
 {
 
-// The converter is the caller's, who holds a reference to it for the call (usually a fresh one
-// from the context's getter); an absent converter or a text it does not read gives no value.
+// The converter is the caller's, who holds a reference to it for the call or borrows the
+// context's; an absent converter or a text it does not read gives no value.
 template <class TConverter>
 std::optional<double> ConvertField(TConverter* converter, const wchar_t* text)
 {

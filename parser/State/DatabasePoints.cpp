@@ -92,11 +92,10 @@ void CDatabasePoints::HandleLine(const std::wstring& line)
 
     receiver->BeginPoint(m_fields[m_pointIdColumn].c_str());
     context.NoteRecordOpened();
-    // One reference for the row rather than one for each coordinate.
-    const Plugin::CRefPtr<ILinearConverter> linear = context.GetLinearConverter();
-    SendCoordinate(linear.Get(), m_northColumn, &IGroundDataReceiver::SetNorth);
-    SendCoordinate(linear.Get(), m_eastColumn, &IGroundDataReceiver::SetEast);
-    SendCoordinate(linear.Get(), m_elevationColumn, &IGroundDataReceiver::SetElevation);
+    ILinearConverter* const linear = context.BorrowLinearConverter();
+    SendCoordinate(linear, m_northColumn, &IGroundDataReceiver::SetNorth);
+    SendCoordinate(linear, m_eastColumn, &IGroundDataReceiver::SetEast);
+    SendCoordinate(linear, m_elevationColumn, &IGroundDataReceiver::SetElevation);
     if (hasClass)
         receiver->SetPointClass(1);
     if (!code.empty())

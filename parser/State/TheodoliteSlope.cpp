@@ -48,10 +48,9 @@ void CTheodoliteSlope::HandleLine(const std::wstring& line)
             receiver.SetCode(code->c_str());
     }
 
-    // Empty fields are handed to the converters too; the host decides what they read. One
-    // reference to each converter serves the whole row.
-    const Plugin::CRefPtr<Plugin::IAngleConverter> angles = Context()->GetAngleConverter();
-    const Plugin::CRefPtr<ILinearConverter> lengths = Context()->GetLinearConverter();
+    // Empty fields are handed to the converters too; the host decides what they read.
+    Plugin::IAngleConverter* const angles = Context()->BorrowAngleConverter();
+    ILinearConverter* const lengths = Context()->BorrowLinearConverter();
     if (m_fields.Has(m_horizontalColumn))
         if (const auto angle = ConvertField(angles, m_fields[m_horizontalColumn]))
             receiver.SetHorizontalAngle(*angle);

@@ -24,6 +24,8 @@ public:
     void SetAngleConverter(Plugin::IAngleConverter*) override {}
     Plugin::CRefPtr<ILinearConverter> GetLinearConverter() const override { return {}; }
     void SetLinearConverter(ILinearConverter*) override {}
+    Plugin::IAngleConverter* BorrowAngleConverter() const override { return nullptr; }
+    ILinearConverter* BorrowLinearConverter() const override { return nullptr; }
     Plugin::CRefPtr<ITemperatureConverter> GetTemperatureConverter() const override { return {}; }
     void SetTemperatureConverter(ITemperatureConverter*) override {}
     Plugin::CRefPtr<IPressureConverter> GetPressureConverter() const override { return {}; }
