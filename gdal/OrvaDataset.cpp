@@ -47,7 +47,7 @@ COrvaDataset* COrvaDataset::Read(const std::string& path, const COpenSettings& s
         std::unique_ptr<COrvaDataset> dataset(new COrvaDataset());
         if (!settings.srs.empty())
         {
-            dataset->m_srs = std::make_unique<OGRSpatialReference>();
+            dataset->m_srs.reset(new OGRSpatialReference());
             dataset->m_srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
             if (dataset->m_srs->SetFromUserInput(settings.srs.c_str()) != OGRERR_NONE)
             {

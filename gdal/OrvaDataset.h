@@ -45,7 +45,13 @@ private:
     void ReportMessages() const;
 
     CRecordStore m_store;
-    std::unique_ptr<OGRSpatialReference> m_srs;
+    // GDAL counts the references to a reference system: the layers' definitions, and through
+    // them features that outlive the dataset, hold their own. The dataset gives its one back.
+    struct CReleaseReference
+    {
+        void operator()(OGRSpatialReference* srs) const { srs->Release(); }
+    };
+    std::unique_ptr<OGRSpatialReference, CReleaseReference> m_srs;
     std::vector<std::unique_ptr<COrvaLayer>> m_layers;
 };
 

@@ -5,6 +5,7 @@ ogr_ORVA.so and the source tree as the working directory."""
 import io
 import os
 import subprocess
+import sys
 import tempfile
 import unittest
 import zipfile
@@ -127,6 +128,21 @@ class Options(unittest.TestCase):
         self.assertAlmostEqual(223.376 / 0.3048, observation["slope_distance"])
         srs = dataset.GetLayerByName("points").GetSpatialRef()
         self.assertEqual("3833", srs.GetAuthorityCode(None))
+
+    def test_features_keep_the_reference_system_after_their_dataset_closes(self):
+        # In a process of its own, with freed memory overwritten, so that a reference system
+        # freed under the features fails for certain.
+        script = ("from osgeo import gdal\n"
+                  "gdal.UseExceptions()\n"
+                  f"dataset = gdal.OpenEx({JOB!r}, gdal.OF_VECTOR, open_options=['SRS=EPSG:3833'])\n"
+                  "point = dataset.GetLayerByName('points').GetFeature(1)\n"
+                  "dataset = None\n"
+                  "print(point.GetDefnRef().GetGeomFieldDefn(0).GetSpatialRef()"
+                  ".GetAuthorityCode(None))\n"
+                  "point = None\n")
+        run = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                             env={**os.environ, "MALLOC_PERTURB_": "165"}, timeout=60)
+        self.assertEqual((0, "3833"), (run.returncode, run.stdout.strip()), run.stderr)
 
     def test_encoding(self):
         dataset = open_vector("tests/host/data/cyrillic-1251.idx", ENCODING="cp1251")
