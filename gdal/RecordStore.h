@@ -5,6 +5,7 @@
 // job may come after the setups that name them.
 #pragma once
 
+#include "gdal/ChunkedRows.h"
 #include "host/kit/ImportRecords.h"
 #include "host/kit/RecordSink.h"
 
@@ -104,10 +105,10 @@ public:
     void FileSettings(const Host::CFileSettings& settings) override;
     void EndFile(bool imported) override;
 
-    const std::vector<CPointRow>& Points() const { return m_points; }
-    const std::vector<CStationRow>& Stations() const { return m_stations; }
-    const std::vector<CObservationRow>& Observations() const { return m_observations; }
-    const std::vector<CMessageRow>& Messages() const { return m_messages; }
+    const CChunkedRows<CPointRow>& Points() const { return m_points; }
+    const CChunkedRows<CStationRow>& Stations() const { return m_stations; }
+    const CChunkedRows<CObservationRow>& Observations() const { return m_observations; }
+    const CChunkedRows<CMessageRow>& Messages() const { return m_messages; }
     const std::vector<CFileFacts>& Files() const { return m_files; }
 
     // A text of the arena; empty for none (see HasText).
@@ -127,10 +128,10 @@ private:
     void PlaceOnPoints();
 
     std::string m_arena;
-    std::vector<CPointRow> m_points;
-    std::vector<CStationRow> m_stations;
-    std::vector<CObservationRow> m_observations;
-    std::vector<CMessageRow> m_messages;
+    CChunkedRows<CPointRow> m_points;
+    CChunkedRows<CStationRow> m_stations;
+    CChunkedRows<CObservationRow> m_observations;
+    CChunkedRows<CMessageRow> m_messages;
     std::vector<CFileFacts> m_files;
     // The file being read: its first station and observation.
     std::size_t m_firstStation = 0;
