@@ -84,6 +84,25 @@ class ExampleLayers(unittest.TestCase):
         finally:
             gdal.Unlink("/vsimem/rays.idx")
 
+    def test_a_job_of_several_thousand_rows(self):
+        # More rows than the store keeps in one piece: every row and ray stays where it belongs.
+        rows = 9000
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "job.idx")
+            subprocess.run([sys.executable, "bench/generate-job.py", "--rows", str(rows), path],
+                           check=True, capture_output=True)
+            dataset = open_vector(path)
+            points = dataset.GetLayerByName("points")
+            rays = dataset.GetLayerByName("observations")
+            self.assertEqual((rows, rows), (points.GetFeatureCount(), rays.GetFeatureCount()))
+            for fid in (4096, 4097, 8192, 8193, rows):
+                point = points.GetFeature(fid)
+                ray = rays.GetFeature(fid)
+                self.assertEqual((f"P{fid}", f"P{fid}"), (point["name"], ray["target"]))
+                self.assertEqual(point.GetGeometryRef().GetPoint(),
+                                 ray.GetGeometryRef().GetPoint(1))
+            self.assertEqual(rows, sum(1 for _ in features(rays)))
+
     def test_messages_and_warnings_with_their_lines(self):
         dataset = open_vector(SITE)
         layer = dataset.GetLayerByName("messages")
