@@ -1,15 +1,50 @@
 // The searches for one byte that the file reader runs over every line. The C library's memchr is
 // a loop over single bytes in some runtimes the plug-in meets (Wine's msvcrt.dll, which a Windows
-// build loads there), so with SSE2 sixteen bytes are compared at a time.
+// build loads there), so with SSE2 sixteen bytes are compared at a time, and eight in a word
+// otherwise.
 #pragma once
 
 #include "platform/Simd.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace Driver
 {
+
+#if !ORVA_SSE2
+// The portable searches go eight bytes a step in a 64-bit word, which WebAssembly and every
+// 64-bit processor handle natively, rather than a byte at a time: the line count alone passes
+// over every byte of a file.
+namespace Words
+{
+
+constexpr std::size_t kSize = sizeof(std::uint64_t);
+
+inline std::uint64_t Load(const char* at)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, kSize);
+    return word;
+}
+
+// Every byte of the word equal to value.
+inline std::uint64_t Repeated(char value)
+{
+    return 0x0101010101010101u * static_cast<unsigned char>(value);
+}
+
+// Bit 7 of each byte of word that is zero, and no other bit: the sum stays within each byte, so
+// unlike the usual quicker test it marks no byte after a zero one.
+inline std::uint64_t ZeroBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Fu;
+    return ~(((word & low7) + low7) | word | low7);
+}
+
+} // namespace Words
+#endif
 
 // The first byte equal to value in [begin, end), or end.
 inline const char* FindByte(const char* begin, const char* end, char value)
@@ -37,8 +72,14 @@ inline const char* FindByte(const char* begin, const char* end, char value)
         ++begin;
     return begin;
 #else
-    const void* found = begin == end ? nullptr : std::memchr(begin, value, end - begin);
-    return found ? static_cast<const char*>(found) : end;
+    const std::uint64_t wanted = Words::Repeated(value);
+    for (; static_cast<std::size_t>(end - begin) >= Words::kSize; begin += Words::kSize)
+        if (Words::ZeroBytes(Words::Load(begin) ^ wanted) != 0)
+            break;
+    // The word with the match, or the few bytes left: whichever byte order the word had.
+    while (begin != end && *begin != value)
+        ++begin;
+    return begin;
 #endif
 }
 
@@ -65,6 +106,12 @@ inline std::size_t CountByte(const char* begin, const char* end, char value, con
         count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
                  static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     }
+#else
+    // One bit for each match in the word.
+    const std::uint64_t wanted = Words::Repeated(value);
+    for (; static_cast<std::size_t>(end - begin) >= Words::kSize; begin += Words::kSize)
+        count += static_cast<std::size_t>(
+            __builtin_popcountll(Words::ZeroBytes(Words::Load(begin) ^ wanted)));
 #endif
     for (const char* at = begin; at != end; ++at)
         count += *at == value;
