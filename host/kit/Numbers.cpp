@@ -66,9 +66,10 @@ constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
 // A value with a few decimal places, as coordinates, lengths and temperatures mostly are, by
 // exact arithmetic rather than the general search for the shortest digits. The decimal with d
 // places nearest to the value is the one integer nearest to value * 10^d over 10^d; while 10^-d is
-// at least two ulps, no other decimal with d places rounds to the value, so the first d for which
-// that one reads back (the division of two exact doubles rounds as strtod does) gives the
-// shortest digits, and the same digits as the general search.
+// at least two ulps, no other decimal with d places rounds to the value. So the most places for
+// which that holds are tried, once: a value that a decimal of fewer places rounds to gives that
+// decimal's digits there, padded with zeros, which are dropped; a value that no such decimal rounds
+// to (an angle in radians) fails the one test rather than one for each count of places.
 bool ReadShortDecimal(double magnitude, CDecimal& decimal)
 {
     // Two ulps of a normal value: its exponent field, less the 52 bits of its fraction, plus one.
@@ -80,33 +81,32 @@ bool ReadShortDecimal(double magnitude, CDecimal& decimal)
     const std::uint64_t twoUlpsBits = (exponentField - 51) << 52;
     double twoUlps = 0;
     std::memcpy(&twoUlps, &twoUlpsBits, sizeof twoUlps);
-    for (int d = 0; d < static_cast<int>(std::size(PowersOfTen)); ++d)
+    int places = static_cast<int>(std::size(PowersOfTen)) - 1;
+    while (places >= 0 && twoUlps * PowersOfTen[places] > 1)
+        --places;
+    if (places < 0)
+        return false;
+    const double scale = PowersOfTen[places];
+    // Below 2^52 here, so that the integer holds it exactly. Should the product's rounding have
+    // moved it to another integer, the test fails and the general search gives the digits.
+    std::uint64_t digits = static_cast<std::uint64_t>(magnitude * scale + 0.5);
+    if (static_cast<double>(digits) / scale != magnitude)
+        return false;
+    char text[20];
+    int count = 0;
+    do
     {
-        const double scale = PowersOfTen[d];
-        if (twoUlps * scale > 1)
-            return false;
-        // Below 2^51 here, so that the integer holds it exactly.
-        const auto digitsHere = static_cast<std::uint64_t>(magnitude * scale + 0.5);
-        if (static_cast<double>(digitsHere) / scale != magnitude)
-            continue;
-        std::uint64_t digits = digitsHere;
-        char text[20];
-        int count = 0;
-        do
-        {
-            text[count++] = static_cast<char>('0' + digits % 10);
-            digits /= 10;
-        } while (digits);
-        decimal.point = count - d;
-        int zeros = 0;
-        while (zeros < count - 1 && text[zeros] == '0')
-            ++zeros;
-        decimal.count = count - zeros;
-        for (int i = 0; i < decimal.count; ++i)
-            decimal.digits[i] = text[count - 1 - i];
-        return true;
-    }
-    return false;
+        text[count++] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits);
+    decimal.point = count - places;
+    int zeros = 0;
+    while (zeros < count - 1 && text[zeros] == '0')
+        ++zeros;
+    decimal.count = count - zeros;
+    for (int i = 0; i < decimal.count; ++i)
+        decimal.digits[i] = text[count - 1 - i];
+    return true;
 }
 
 char* Copy(char* out, const char* text, int count)
