@@ -7,6 +7,9 @@
 set -eu
 mode=$1
 fuzzer=$2
+# Freed memory is overwritten, so that a use after free inside a library that is not
+# instrumented (GDAL's, the C library's) fails for certain rather than reading what was there.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}max_free_fill_size=65536:free_fill_byte=165"
 
 # Each seed file is offered with a few host shapes and code pages: the first byte chooses them.
 make_seeds() {
