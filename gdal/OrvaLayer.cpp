@@ -199,6 +199,13 @@ OGRErr COrvaLayer::GetExtent(OGREnvelope* extent, int force)
     return OGRERR_NONE;
 }
 
+OGRSpatialReference* COrvaLayer::LayerReferenceSystem() const
+{
+    return m_definition->GetGeomFieldCount() > 0
+               ? m_definition->GetGeomFieldDefn(0)->GetSpatialRef()
+               : nullptr;
+}
+
 OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const
 {
     try
@@ -220,6 +227,10 @@ OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const
             FillMessage(*feature, index);
             break;
         }
+        // A geometry carries its layer's reference system, as GDAL's own drivers give it.
+        OGRGeometry* geometry = feature->GetGeometryRef();
+        if (OGRSpatialReference* srs = geometry ? LayerReferenceSystem() : nullptr)
+            geometry->assignSpatialReference(srs);
         return feature.release();
     }
     catch (const std::exception&)

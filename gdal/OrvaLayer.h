@@ -104,6 +104,8 @@ private:
     // null for 0.
     OGRPoint* PointAt(std::uint32_t pointFid) const;
     static OGRLineString* RayBetween(const CPointRow& start, const CPointRow& end);
+    // The SRS open option's system, or null.
+    OGRSpatialReference* LayerReferenceSystem() const;
 
     LayerKind m_kind;
     const CRecordStore& m_store;

@@ -147,6 +147,15 @@ class Options(unittest.TestCase):
         self.assertAlmostEqual(223.376 / 0.3048, observation["slope_distance"])
         srs = dataset.GetLayerByName("points").GetSpatialRef()
         self.assertEqual("3833", srs.GetAuthorityCode(None))
+        # Each geometry carries the system too; without the option, none.
+        # (A feature is kept in a variable while its geometry is used: the geometry is its.)
+        for layer in ("points", "stations", "observations"):
+            feature = dataset.GetLayerByName(layer).GetFeature(1)
+            srs = feature.GetGeometryRef().GetSpatialReference()
+            self.assertEqual("3833", srs.GetAuthorityCode(None))
+        plain = open_vector(JOB)
+        feature = plain.GetLayerByName("points").GetFeature(1)
+        self.assertIsNone(feature.GetGeometryRef().GetSpatialReference())
 
     def test_features_keep_the_reference_system_after_their_dataset_closes(self):
         # In a process of its own, with freed memory overwritten, so that a reference system
