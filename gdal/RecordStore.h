@@ -133,7 +133,8 @@ private:
     CChunkedRows<CObservationRow> m_observations;
     CChunkedRows<CMessageRow> m_messages;
     std::vector<CFileFacts> m_files;
-    // The file being read: its first station and observation.
+    // The file being read: its first point, station and observation.
+    std::size_t m_firstPoint = 0;
     std::size_t m_firstStation = 0;
     std::size_t m_firstObservation = 0;
     // The points of the file being read that have a position, as (hash of the name, FID).

@@ -84,6 +84,29 @@ class ExampleLayers(unittest.TestCase):
         finally:
             gdal.Unlink("/vsimem/rays.idx")
 
+    def test_targets_join_the_first_point_of_their_name_with_a_position(self):
+        # Targets in the order of the points and out of it; a name given twice, and a name whose
+        # first point has no position.
+        job = ("HEADER\n  SEPARATOR ','\nEND HEADER\nDATABASE\n"
+               "  POINTS(PointNo,PointID,North,East)\n"
+               "    1,S,0,0;\n    2,A,1,1;\n    3,B,2,2;\n    4,B,3,3;\n    5,X,,;\n"
+               "    6,X,5,5;\n    7,C,6,6;\n  END POINTS\nEND DATABASE\nTHEODOLITE\n"
+               "  SETUP\n    STN_NO 1\n    STN_ID S\n  END SETUP\n"
+               "  SLOPE(TgtNo,TgtID,Hz,Vz,SDist)\n"
+               + "".join(f"    {i},{name},0,90,1;\n"
+                         for i, name in enumerate("ABBXCAZC", start=1))
+               + "  END SLOPE\nEND THEODOLITE\n")
+        gdal.FileFromMemBuffer("/vsimem/join.idx", job.encode())
+        try:
+            dataset = open_vector("/vsimem/join.idx")
+            rays = features(dataset.GetLayerByName("observations"))
+            ends = [(ray["target"], ray.GetGeometryRef().GetPoint_2D(1)
+                     if ray.GetGeometryRef() else None) for ray in rays]
+            self.assertEqual([("A", (1, 1)), ("B", (2, 2)), ("B", (2, 2)), ("X", (5, 5)),
+                              ("C", (6, 6)), ("A", (1, 1)), ("Z", None), ("C", (6, 6))], ends)
+        finally:
+            gdal.Unlink("/vsimem/join.idx")
+
     def test_a_job_of_several_thousand_rows(self):
         # More rows than the store keeps in one piece: every row and ray stays where it belongs.
         rows = 9000
