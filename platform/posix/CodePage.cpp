@@ -325,31 +325,36 @@ ThreadDecoder()
     return t_decoder;
 }
 
-} // namespace
-
-void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& text)
+// The calling thread's decoder, open on the page selected for the thread; null when the C
+// library cannot convert even that page, and bytes then stand for themselves.
+CCodePageDecoder* SelectedDecoder()
 {
     CCodePageDecoder& decoder = ThreadDecoder();
     const unsigned int selected = t_selectedCodePage;
     if (decoder.CodePage() != selected && !decoder.Open(selected))
+        return nullptr;
+    return &decoder;
+}
+
+} // namespace
+
+void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& text)
+{
+    CCodePageDecoder* decoder = SelectedDecoder();
+    if (!decoder)
     {
-        // The C library cannot convert even the default page: bytes stand for themselves.
         text.assign(bytes, bytes + size);
         for (wchar_t& c : text)
             c = static_cast<unsigned char>(c);
         return;
     }
-    decoder.Decode(bytes, size, text);
+    decoder->Decode(bytes, size, text);
 }
 
 bool ThreadCodePageKeepsBlanks()
 {
-    CCodePageDecoder& decoder = ThreadDecoder();
-    const unsigned int selected = t_selectedCodePage;
-    // A page that cannot be opened leaves bytes standing for themselves.
-    if (decoder.CodePage() != selected && !decoder.Open(selected))
-        return true;
-    return decoder.KeepsBlanks();
+    const CCodePageDecoder* decoder = SelectedDecoder();
+    return !decoder || decoder->KeepsBlanks();
 }
 
 bool SelectThreadCodePage(unsigned int codePage) noexcept
