@@ -49,7 +49,7 @@ bool Known(double value)
 
 COrvaLayer::COrvaLayer(LayerKind kind, const CRecordStore& store, const Host::CDisplayUnits& units,
                        OGRSpatialReference* srs)
-    : m_kind(kind), m_store(store), m_units(units),
+    : m_kind(kind), m_store(store), m_units(units), m_srs(srs),
       m_definition(new OGRFeatureDefn(LayerName(kind)))
 {
     m_fields.fill(-1);
@@ -199,13 +199,6 @@ OGRErr COrvaLayer::GetExtent(OGREnvelope* extent, int force)
     return OGRERR_NONE;
 }
 
-OGRSpatialReference* COrvaLayer::LayerReferenceSystem() const
-{
-    return m_definition->GetGeomFieldCount() > 0
-               ? m_definition->GetGeomFieldDefn(0)->GetSpatialRef()
-               : nullptr;
-}
-
 OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const
 {
     try
@@ -228,9 +221,8 @@ OGRFeature* COrvaLayer::MakeFeature(std::size_t index) const
             break;
         }
         // A geometry carries its layer's reference system, as GDAL's own drivers give it.
-        OGRGeometry* geometry = feature->GetGeometryRef();
-        if (OGRSpatialReference* srs = geometry ? LayerReferenceSystem() : nullptr)
-            geometry->assignSpatialReference(srs);
+        if (OGRGeometry* geometry = feature->GetGeometryRef(); geometry && m_srs)
+            geometry->assignSpatialReference(m_srs);
         return feature.release();
     }
     catch (const std::exception&)

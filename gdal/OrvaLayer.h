@@ -104,12 +104,12 @@ private:
     // null for 0.
     OGRPoint* PointAt(std::uint32_t pointFid) const;
     static OGRLineString* RayBetween(const CPointRow& start, const CPointRow& end);
-    // The SRS open option's system, or null.
-    OGRSpatialReference* LayerReferenceSystem() const;
 
     LayerKind m_kind;
     const CRecordStore& m_store;
     Host::CDisplayUnits m_units;
+    // The SRS open option's system, or null; the dataset's, which outlives the layer.
+    OGRSpatialReference* m_srs;
     OGRFeatureDefn* m_definition;
     // The index of each field in the definition; -1 for the fields of other layers.
     std::array<int, static_cast<std::size_t>(Field::Count)> m_fields;
