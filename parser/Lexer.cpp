@@ -1,6 +1,8 @@
 #include "parser/Lexer.h"
 
 #include "parser/ParserStateContext.h"
+#include "platform/AsciiText.h"
+#include "platform/ByteWords.h"
 #include "platform/Simd.h"
 
 #include <boost/token_functions.hpp>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -78,12 +81,12 @@ struct HeaderKeywordRule
 // 0x7FFF into 0x7FFF: there a special above 0x7FFF (a separator may be one) makes every such
 // character a candidate, so no special is missed; the caller looks at a candidate again, one
 // character at a time, and so a candidate that is ordinary only costs time.
-class CSpecialFinder
+class CWideSpecialFinder
 {
 public:
     static constexpr std::ptrdiff_t Step = 8;
 
-    explicit CSpecialFinder(const std::array<wchar_t, 4>& specials)
+    explicit CWideSpecialFinder(const std::array<wchar_t, 4>& specials)
         : m_first(Lanes(specials[0])), m_second(Lanes(specials[1])), m_third(Lanes(specials[2])),
           m_fourth(Lanes(specials[3]))
     {
@@ -149,19 +152,116 @@ private:
     __m128i m_first, m_second, m_third, m_fourth;
 };
 
+// The same for a row of ASCII bytes, sixteen a step, each stored widened to a character. A
+// special above ASCII can be no byte of such a row and is looked for as 0x80, which none is.
+class CByteSpecialFinder
+{
+public:
+    static constexpr std::ptrdiff_t Step = 16;
+
+    explicit CByteSpecialFinder(const std::array<wchar_t, 4>& specials)
+        : m_first(Lanes(specials[0])), m_second(Lanes(specials[1])), m_third(Lanes(specials[2])),
+          m_fourth(Lanes(specials[3]))
+    {
+    }
+
+    const unsigned char* Copy(const unsigned char* p, const unsigned char* end, wchar_t*& out) const
+    {
+        while (end - p >= Step)
+        {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            Platform::StoreWidened(bytes, out);
+            const __m128i found = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, m_first), _mm_cmpeq_epi8(bytes, m_second)),
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, m_third), _mm_cmpeq_epi8(bytes, m_fourth)));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+            if (mask != 0)
+            {
+                const auto ordinary = static_cast<std::ptrdiff_t>(__builtin_ctz(mask));
+                out += ordinary;
+                return p + ordinary;
+            }
+            p += Step;
+            out += Step;
+        }
+        return p;
+    }
+
+private:
+    static __m128i Lanes(wchar_t c)
+    {
+        const auto code = static_cast<std::uint32_t>(c);
+        return _mm_set1_epi8(static_cast<char>(code < 0x80 ? code : 0x80));
+    }
+
+    __m128i m_first, m_second, m_third, m_fourth;
+};
+
 #else
 
-// The portable scan: the caller's loop over single characters does all the work.
-class CSpecialFinder
+// The portable scan of characters: the caller's loop over single characters does all the work.
+class CWideSpecialFinder
 {
 public:
     static constexpr std::ptrdiff_t Step = 0;
 
-    explicit CSpecialFinder(const std::array<wchar_t, 4>&) {}
+    explicit CWideSpecialFinder(const std::array<wchar_t, 4>&) {}
     const wchar_t* Copy(const wchar_t* p, const wchar_t*, wchar_t*&) const { return p; }
 };
 
+// The portable scan of ASCII bytes goes eight a step in a word. A step stores its eight
+// characters and stops short of a word with a special in it, which the caller's loop over single
+// characters then copies up to the special: so the word's byte order never matters.
+class CByteSpecialFinder
+{
+public:
+    static constexpr std::ptrdiff_t Step = 8;
+
+    explicit CByteSpecialFinder(const std::array<wchar_t, 4>& specials)
+        : m_first(Word(specials[0])), m_second(Word(specials[1])), m_third(Word(specials[2])),
+          m_fourth(Word(specials[3]))
+    {
+    }
+
+    const unsigned char* Copy(const unsigned char* p, const unsigned char* end, wchar_t*& out) const
+    {
+        using namespace Platform::Words;
+        while (end - p >= Step)
+        {
+            const std::uint64_t word = Load(p);
+            for (std::ptrdiff_t i = 0; i < Step; ++i)
+                out[i] = p[i];
+            if ((ZeroBytes(word ^ m_first) | ZeroBytes(word ^ m_second) |
+                 ZeroBytes(word ^ m_third) | ZeroBytes(word ^ m_fourth)) != 0)
+                return p;
+            p += Step;
+            out += Step;
+        }
+        return p;
+    }
+
+private:
+    static std::uint64_t Word(wchar_t c)
+    {
+        const auto code = static_cast<std::uint32_t>(c);
+        return Platform::Words::Repeated(static_cast<unsigned char>(code < 0x80 ? code : 0x80));
+    }
+
+    std::uint64_t m_first, m_second, m_third, m_fourth;
+};
+
 #endif
+
+// The finder for the scanner's input: decoded characters or ASCII bytes.
+template <class Char> struct FinderFor;
+template <> struct FinderFor<wchar_t>
+{
+    using Type = CWideSpecialFinder;
+};
+template <> struct FinderFor<unsigned char>
+{
+    using Type = CByteSpecialFinder;
+};
 
 [[noreturn]] void ThrowEscapeError(const char* text)
 {
@@ -179,14 +279,15 @@ bool IsBlank(wchar_t c)
 // input. A field past those the
 // list keeps is scanned all the same, so that a bad escape anywhere rejects the row, and its room
 // is used again by the next.
-template <class Rule>
-void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, CFieldList& fields)
+template <class Rule, class Char>
+void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CFieldList& fields)
 {
     if (begin == end)
         return;
 
-    const CSpecialFinder finder(rule.Specials());
-    wchar_t* out = fields.Prepare(static_cast<std::size_t>(end - begin), CSpecialFinder::Step);
+    using Finder = typename FinderFor<Char>::Type;
+    const Finder finder(rule.Specials());
+    wchar_t* out = fields.Prepare(static_cast<std::size_t>(end - begin), Finder::Step);
     wchar_t* fieldStart = out;
     bool full = fields.IsFull();
     auto completeField = [&]()
@@ -212,7 +313,7 @@ void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, 
         fieldStart = out;
     };
 
-    const wchar_t* p = begin;
+    const Char* p = begin;
     bool inQuotes = false;
     while (p != end)
     {
@@ -259,25 +360,24 @@ void ScanIntoFields(const wchar_t* begin, const wchar_t* end, const Rule& rule, 
     completeField();
 }
 
-// The end of the line once every terminator at its very end is removed.
-const wchar_t* StripTerminators(const std::wstring& line, wchar_t terminator)
+// The end of [begin, end) once every terminator at its very end is removed.
+template <class Char>
+const Char* StripTerminators(const Char* begin, const Char* end, wchar_t terminator)
 {
-    const wchar_t* begin = line.data();
-    const wchar_t* end = begin + line.size();
-    while (end != begin && end[-1] == terminator)
+    while (end != begin && static_cast<wchar_t>(end[-1]) == terminator)
         --end;
     return end;
 }
 
 // A row abandoned on a bad escape delivers none of the fields scanned before the error.
-template <class Rule>
-void ScanIntoList(const std::wstring& line, wchar_t terminator, const Rule& rule,
+template <class Rule, class Char>
+void ScanIntoList(const Char* begin, const Char* end, wchar_t terminator, const Rule& rule,
                   CFieldList& fields)
 {
     fields.clear();
     try
     {
-        ScanIntoFields(line.data(), StripTerminators(line, terminator), rule, fields);
+        ScanIntoFields(begin, StripTerminators(begin, end, terminator), rule, fields);
     }
     catch (const boost::escaped_list_error&)
     {
@@ -301,13 +401,21 @@ wchar_t* CFieldList::Prepare(std::size_t lineSize, std::size_t slack)
 void SplitRow(const IParserStateContext& context, const std::wstring& line, CFieldList& fields)
 {
     const RowRule rule{context.GetSeparator()};
-    ScanIntoList(line, context.GetTerminator(), rule, fields);
+    ScanIntoList(line.data(), line.data() + line.size(), context.GetTerminator(), rule, fields);
+}
+
+void SplitAsciiRow(const IParserStateContext& context, const char* begin, const char* end,
+                   CFieldList& fields)
+{
+    const RowRule rule{context.GetSeparator()};
+    const auto* bytes = reinterpret_cast<const unsigned char*>(begin);
+    ScanIntoList(bytes, bytes + (end - begin), context.GetTerminator(), rule, fields);
 }
 
 void SplitWords(const IParserStateContext& context, const std::wstring& line, CFieldList& fields)
 {
     const WordsRule rule;
-    ScanIntoList(line, context.GetTerminator(), rule, fields);
+    ScanIntoList(line.data(), line.data() + line.size(), context.GetTerminator(), rule, fields);
 }
 
 std::vector<std::wstring> SplitHeaderKeywords(const std::wstring& line, std::size_t maxWords)

@@ -114,6 +114,12 @@ private:
 // spaces and tabs. Clears fields first. Throws boost::escaped_list_error on a bad escape.
 void SplitRow(const IParserStateContext& context, const std::wstring& line, CFieldList& fields);
 
+// The same for a row read as bytes, every one of them below 0x80, which stand for the ASCII
+// characters of their numbers: the fields are those SplitRow gives for the decoded row, without
+// decoding it first.
+void SplitAsciiRow(const IParserStateContext& context, const char* begin, const char* end,
+                   CFieldList& fields);
+
 // A SETUP line: trailing terminators stripped, split at every space or tab, quoted with ",
 // escaped with \, fields not trimmed. Clears fields first. Throws boost::escaped_list_error.
 void SplitWords(const IParserStateContext& context, const std::wstring& line, CFieldList& fields);

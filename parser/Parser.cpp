@@ -1,7 +1,9 @@
 #include "parser/Parser.h"
 
 #include "convert/DateConverter.h"
+#include "parser/Lexer.h"
 #include "parser/State/Initial.h"
+#include "platform/AsciiText.h"
 
 #include <boost/make_shared.hpp>
 
@@ -85,6 +87,30 @@ void CParser::ProcessLine(std::wstring& line, std::size_t index)
             line.erase(0, first);
     }
     Dispatch(line);
+}
+
+bool CParser::ProcessAsciiRow(const char* bytes, std::size_t size, std::size_t index)
+{
+    IParserState& current = *m_stateStack.back();
+    CFieldList* const fields = current.RowFields();
+    if (!fields)
+        return false;
+    const char* first = bytes;
+    const char* last = bytes + size;
+    while (first != last && IsTrimmed(static_cast<unsigned char>(*first)))
+        ++first;
+    while (last != first && IsTrimmed(static_cast<unsigned char>(last[-1])))
+        --last;
+    // A head or an END line begins with a keyword, and so with a capital letter: a line that
+    // does not is a row of the state that reads rows. A line of blanks goes the usual way.
+    if (first == last || (*first >= 'A' && *first <= 'Z'))
+        return false;
+    if (!Platform::IsAscii(first, static_cast<std::size_t>(last - first)))
+        return false;
+    m_lineIndex = index;
+    SplitAsciiRow(*this, first, last, *fields);
+    current.HandleRow();
+    return true;
 }
 
 void CParser::Dispatch(const std::wstring& trimmed)

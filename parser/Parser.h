@@ -26,6 +26,11 @@ public:
     // left of it afterwards is unspecified.
     // index counts the file's lines from 0, for what the observer is told of this one.
     void ProcessLine(std::wstring& line, std::size_t index);
+    // The same for a line of bytes that stand for themselves in the file's encoding when they
+    // are ASCII: takes it, and returns true, when the line is a data row that the current state
+    // reads as fields and every byte of it is ASCII; such a row is cut without being decoded.
+    // Otherwise returns false having done nothing, and the line is for ProcessLine.
+    bool ProcessAsciiRow(const char* bytes, std::size_t size, std::size_t index);
     // After the last line: tells the observer the settings in force.
     void FinishFile();
     // True once a known top-level section has been opened.

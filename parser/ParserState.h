@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+class CFieldList;
 class IParserStateContext;
 
 class IParserState
@@ -20,6 +21,14 @@ public:
     virtual bool IsSectionEnd(const std::wstring& line) = 0;
     // A content line of this section: a keyword line or a data row.
     virtual void HandleLine(const std::wstring& line) = 0;
+    // For a parser that cuts rows before it decodes them: the list the next data row goes into,
+    // cut as SplitRow cuts it, or null when the state wants its lines whole. A state that gives
+    // a list opens and closes sections only on lines that begin with a capital ASCII letter, as
+    // every keyword does, and reads any other line as a row: such a line may skip BeginSection,
+    // IsSectionEnd and HandleLine, and come cut, to HandleRow.
+    virtual CFieldList* RowFields() = 0;
+    // The data row just cut into RowFields().
+    virtual void HandleRow() = 0;
     // The context outlives the state; it is set before the state sees any line.
     virtual void SetContext(IParserStateContext* context) = 0;
     // The section's name as its END line gives it; empty for the top level.

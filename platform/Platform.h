@@ -62,6 +62,10 @@ void DecodeThreadCodePage(const char* bytes, std::size_t size, std::wstring& tex
 // a line, as those characters: the reader then drops a line's indent before decoding it.
 bool ThreadCodePageKeepsBlanks();
 
+// True when the calling thread's code page reads a line of bytes below 0x80 as the ASCII
+// characters of their numbers: the reader then cuts such a row without decoding it.
+bool ThreadCodePageKeepsAscii();
+
 // Makes codePage the one DecodeThreadCodePage uses on the calling thread. Returns false, leaving
 // the selection as it was, when the platform cannot decode that code page.
 bool SelectThreadCodePage(unsigned int codePage) noexcept;

@@ -4,6 +4,7 @@
 // otherwise.
 #pragma once
 
+#include "platform/ByteWords.h"
 #include "platform/Simd.h"
 
 #include <cstddef>
@@ -13,38 +14,7 @@
 namespace Driver
 {
 
-#if !ORVA_SSE2
-// The portable searches go eight bytes a step in a 64-bit word, which WebAssembly and every
-// 64-bit processor handle natively, rather than a byte at a time: the line count alone passes
-// over every byte of a file.
-namespace Words
-{
-
-constexpr std::size_t kSize = sizeof(std::uint64_t);
-
-inline std::uint64_t Load(const char* at)
-{
-    std::uint64_t word = 0;
-    std::memcpy(&word, at, kSize);
-    return word;
-}
-
-// Every byte of the word equal to value.
-inline std::uint64_t Repeated(char value)
-{
-    return 0x0101010101010101u * static_cast<unsigned char>(value);
-}
-
-// Bit 7 of each byte of word that is zero, and no other bit: the sum stays within each byte, so
-// unlike the usual quicker test it marks no byte after a zero one.
-inline std::uint64_t ZeroBytes(std::uint64_t word)
-{
-    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Fu;
-    return ~(((word & low7) + low7) | word | low7);
-}
-
-} // namespace Words
-#endif
+namespace Words = Platform::Words;
 
 // The first byte equal to value in [begin, end), or end.
 inline const char* FindByte(const char* begin, const char* end, char value)
@@ -72,7 +42,7 @@ inline const char* FindByte(const char* begin, const char* end, char value)
         ++begin;
     return begin;
 #else
-    const std::uint64_t wanted = Words::Repeated(value);
+    const std::uint64_t wanted = Words::Repeated(static_cast<unsigned char>(value));
     for (; static_cast<std::size_t>(end - begin) >= Words::kSize; begin += Words::kSize)
         if (Words::ZeroBytes(Words::Load(begin) ^ wanted) != 0)
             break;
@@ -108,7 +78,7 @@ inline std::size_t CountByte(const char* begin, const char* end, char value, con
     }
 #else
     // One bit for each match in the word.
-    const std::uint64_t wanted = Words::Repeated(value);
+    const std::uint64_t wanted = Words::Repeated(static_cast<unsigned char>(value));
     for (; static_cast<std::size_t>(end - begin) >= Words::kSize; begin += Words::kSize)
         count += static_cast<std::size_t>(
             __builtin_popcountll(Words::ZeroBytes(Words::Load(begin) ^ wanted)));

@@ -99,6 +99,9 @@ bool CFileLines::Start()
     m_indentIsBytes =
         m_encoding == TextEncoding::Utf8 ||
         (m_encoding == TextEncoding::ThreadCodePage && Platform::ThreadCodePageKeepsBlanks());
+    m_asciiIsBytes =
+        m_encoding == TextEncoding::Utf8 ||
+        (m_encoding == TextEncoding::ThreadCodePage && Platform::ThreadCodePageKeepsAscii());
     m_begin = m_checked = m_searched = m_textStart = markSize;
     CheckForControlZ();
     return true;
@@ -245,8 +248,17 @@ void CFileLines::FindNextNul()
 
 bool CFileLines::DecodeNext(std::wstring& text, Indent indent)
 {
-    const char* line = nullptr;
+    const char* bytes = nullptr;
     std::size_t size = 0;
+    if (!NextText(bytes, size, indent))
+        return false;
+    Decode(bytes, size, text);
+    return true;
+}
+
+bool CFileLines::NextText(const char*& bytes, std::size_t& size, Indent indent)
+{
+    const char* line = nullptr;
     if (!NextLine(line, size))
         return false;
     std::size_t lineSize = size;
@@ -264,7 +276,8 @@ bool CFileLines::DecodeNext(std::wstring& text, Indent indent)
             ++line;
             --lineSize;
         }
-    Decode(line, lineSize, text);
+    bytes = line;
+    size = lineSize;
     return true;
 }
 

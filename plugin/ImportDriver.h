@@ -61,6 +61,14 @@ public:
     // Decodes the next line into text: the characters before its LF, without a CR right before
     // the LF, up to the first NUL. False after the last, or when reading failed (see Failed).
     bool DecodeNext(std::wstring& text, Indent indent = Indent::Keep);
+    // The bytes that DecodeNext would decode for the next line, valid until the next call; false
+    // as DecodeNext.
+    bool NextText(const char*& bytes, std::size_t& size, Indent indent = Indent::Keep);
+    // Decodes bytes that NextText gave.
+    void Decode(const char* bytes, std::size_t size, std::wstring& text) const;
+    // True when a byte below 0x80 stands for the ASCII character of its number wherever it is
+    // in the file: UTF-8, and a code page that keeps ASCII.
+    bool KeepsAscii() const { return m_asciiIsBytes; }
     // True when the source could not be read again after it was counted.
     bool Failed() const { return m_failed; }
 
@@ -87,7 +95,6 @@ private:
     // The offset of the first unit at or after from that equals unit, or end.
     std::size_t Find(std::size_t from, std::size_t end, unsigned int unit) const;
     bool IsUnit(std::size_t offset, unsigned int unit) const;
-    void Decode(const char* begin, std::size_t size, std::wstring& text) const;
 
     IByteSource* m_source = nullptr;
     TextEncoding m_encoding = TextEncoding::ThreadCodePage;
@@ -111,6 +118,7 @@ private:
     bool m_walking = false;
     // True when a blank or tab byte at a line's start is that character.
     bool m_indentIsBytes = false;
+    bool m_asciiIsBytes = false;
     bool m_failed = false;
     std::size_t m_count = 0;
 };
@@ -120,7 +128,8 @@ void ReportFileMessage(IGroundDataReceiver* receiver, std::int32_t id) noexcept;
 
 // The steps of one file with any parser that is made from the receiver and the observer, takes
 // lines with ProcessLine, is told FinishFile after the last and answers IsFormatRecognised, as
-// CParser does. Receiver calls, in order: BeginFile(shownPath); for a source that is null or
+// CParser does, and may take a line as ASCII bytes first through ProcessAsciiRow, as CParser
+// does. Receiver calls, in order: BeginFile(shownPath); for a source that is null or
 // cannot be read, message 101 and nothing else; otherwise the parser's construction (where it asks
 // for the converter factory), then per line SetCurrentLine, whatever the parser sends,
 // SetProgress; then SetProgress(100) and, when no known section was opened, SetCurrentLine(-1)
@@ -144,13 +153,16 @@ void ImportSourceWith(const std::wstring& shownPath, IByteSource* source,
         const std::size_t count = lines.Count();
         // A file of more lines than an int counts has its last ones announced as the last index.
         const std::size_t lastIndex = std::numeric_limits<std::int32_t>::max();
+        const bool asciiRows = lines.KeepsAscii();
         std::wstring line;
         for (std::size_t i = 0; i < count; ++i)
         {
             receiver->SetCurrentLine(static_cast<std::int32_t>(i < lastIndex ? i : lastIndex));
             try
             {
-                if (!lines.DecodeNext(line, CFileLines::Indent::MayDrop))
+                const char* bytes = nullptr;
+                std::size_t size = 0;
+                if (!lines.NextText(bytes, size, CFileLines::Indent::MayDrop))
                 {
                     // Read and counted once, the file could not be read again: what was
                     // imported stays, and the host learns that the rest is missing.
@@ -158,7 +170,12 @@ void ImportSourceWith(const std::wstring& shownPath, IByteSource* source,
                         ReportFileMessage(receiver, MessageId::CannotOpenFile);
                     break;
                 }
-                parser.ProcessLine(line, i);
+                // Most lines are rows of ASCII, which are cut without being decoded first.
+                if (!asciiRows || !parser.ProcessAsciiRow(bytes, size, i))
+                {
+                    lines.Decode(bytes, size, line);
+                    parser.ProcessLine(line, i);
+                }
             }
             catch (const CParseException& failure)
             {

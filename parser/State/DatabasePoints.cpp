@@ -50,23 +50,22 @@ bool CDatabasePoints::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Points);
 }
 
-void CDatabasePoints::HandleLine(const std::wstring& line)
+bool CDatabasePoints::ReadsRows() const
+{
+    return m_pointNoColumn >= 0 && m_pointIdColumn >= 0;
+}
+
+void CDatabasePoints::HandleUnreadRow()
+{
+    ReportMessage(Context()->GetReceiver(), m_pointNoColumn < 0 ? MessageId::PointNumberMissing
+                                                                : MessageId::PointNameMissing);
+}
+
+void CDatabasePoints::HandleRow()
 {
     IParserStateContext& context = *Context();
     IGroundDataReceiver* receiver = context.GetReceiver();
 
-    if (m_pointNoColumn < 0)
-    {
-        ReportMessage(receiver, MessageId::PointNumberMissing);
-        return;
-    }
-    if (m_pointIdColumn < 0)
-    {
-        ReportMessage(receiver, MessageId::PointNameMissing);
-        return;
-    }
-
-    SplitRow(context, line, m_fields);
     if (!m_fields.Has(m_pointIdColumn))
     {
         ReportMessage(receiver, MessageId::PointNameMissing);

@@ -16,10 +16,13 @@ public:
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
-    void HandleLine(const std::wstring& line) override;
+    void HandleRow() override;
     std::wstring_view Name() const override;
 
 private:
+    bool ReadsRows() const override;
+    void HandleUnreadRow() override;
+
     // Sends one coordinate through the linear converter when its field holds text that converts.
     void SendCoordinate(ILinearConverter* converter, std::int32_t column,
                         void (IGroundDataReceiver::*set)(double));
@@ -32,8 +35,6 @@ private:
     const std::int32_t m_elevationColumn;
     const std::int32_t m_codeColumn;
     const std::int32_t m_classColumn;
-
-    // Reused from row to row.
 };
 
 } // namespace State

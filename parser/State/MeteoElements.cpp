@@ -23,11 +23,13 @@ bool CMeteoElements::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Elements);
 }
 
-void CMeteoElements::HandleLine(const std::wstring& line)
+bool CMeteoElements::ReadsRows() const
 {
-    if (m_stationColumn < 0 || (m_temperatureColumn < 0 && m_pressureColumn < 0))
-        return;
-    SplitRow(*Context(), line, m_fields);
+    return m_stationColumn >= 0 && (m_temperatureColumn >= 0 || m_pressureColumn >= 0);
+}
+
+void CMeteoElements::HandleRow()
+{
     if (!m_fields.Has(m_stationColumn))
         return;
 

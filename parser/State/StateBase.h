@@ -12,6 +12,9 @@ class CStateBase : public IParserState
 {
 public:
     void SetContext(IParserStateContext* context) override;
+    // Lines whole, unless a state reads rows.
+    CFieldList* RowFields() override { return nullptr; }
+    void HandleRow() override {}
 
 protected:
     IParserStateContext* Context() const { return m_context; }

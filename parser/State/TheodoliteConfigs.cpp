@@ -22,11 +22,13 @@ bool CTheodoliteConfigs::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Configs);
 }
 
-void CTheodoliteConfigs::HandleLine(const std::wstring& line)
+bool CTheodoliteConfigs::ReadsRows() const
 {
-    if (m_configColumn < 0 || m_instrumentColumn < 0)
-        return;
-    SplitRow(*Context(), line, m_fields);
+    return m_configColumn >= 0 && m_instrumentColumn >= 0;
+}
+
+void CTheodoliteConfigs::HandleRow()
+{
     if (!m_fields.Has(m_configColumn) || !m_fields.Has(m_instrumentColumn))
         return;
     // Only instruments listed on earlier lines are known; a configuration of any other is left

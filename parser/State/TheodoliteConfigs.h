@@ -16,10 +16,12 @@ public:
 
     ParserStatePtr BeginSection(const std::wstring& line) override;
     bool IsSectionEnd(const std::wstring& line) override;
-    void HandleLine(const std::wstring& line) override;
+    void HandleRow() override;
     std::wstring_view Name() const override;
 
 private:
+    bool ReadsRows() const override;
+
     const std::int32_t m_configColumn;
     const std::int32_t m_instrumentColumn;
 };

@@ -46,11 +46,13 @@ bool CTheodoliteInstruments::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Instruments);
 }
 
-void CTheodoliteInstruments::HandleLine(const std::wstring& line)
+bool CTheodoliteInstruments::ReadsRows() const
 {
-    if (m_nameColumn < 0 || m_typeColumn < 0)
-        return;
-    SplitRow(*Context(), line, m_fields);
+    return m_nameColumn >= 0 && m_typeColumn >= 0;
+}
+
+void CTheodoliteInstruments::HandleRow()
+{
     if (!m_fields.Has(m_nameColumn) || !m_fields.Has(m_typeColumn))
         return;
     double offset = 0.0;

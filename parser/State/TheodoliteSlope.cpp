@@ -27,11 +27,13 @@ bool CTheodoliteSlope::IsSectionEnd(const std::wstring& line)
     return MatchSectionEnd(line, SectionNames::Slope);
 }
 
-void CTheodoliteSlope::HandleLine(const std::wstring& line)
+bool CTheodoliteSlope::ReadsRows() const
 {
-    if (m_targetNoColumn < 0 || m_targetIdColumn < 0)
-        return;
-    SplitRow(*Context(), line, m_fields);
+    return m_targetNoColumn >= 0 && m_targetIdColumn >= 0;
+}
+
+void CTheodoliteSlope::HandleRow()
+{
     if (!m_fields.Has(m_targetIdColumn))
         return;
 

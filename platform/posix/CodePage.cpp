@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iconv.h>
+#include <iterator>
 
 namespace Platform
 {
@@ -184,6 +185,8 @@ public:
     unsigned int CodePage() const { return m_codePage; }
     // Bytes below any lead byte are in the table of every page, a single-byte page's or not.
     bool KeepsBlanks() const { return m_table[0x20] == L' ' && m_table[0x09] == L'\t'; }
+    // A line of bytes below any lead byte decodes byte by byte, a multi-byte page's too.
+    bool KeepsAscii() const { return m_asciiAsItself; }
 
     void Decode(const char* bytes, std::size_t size, std::wstring& text)
     {
@@ -226,6 +229,8 @@ private:
     // Windows, to the character of the same number.
     bool BuildTable()
     {
+        // Bytes from a lead byte on are left out: none of them may count as itself.
+        std::fill(std::begin(m_table), std::end(m_table), L'\0');
         for (unsigned int byte = 0; byte < 256; ++byte)
         {
             char in = static_cast<char>(byte);
@@ -355,6 +360,12 @@ bool ThreadCodePageKeepsBlanks()
 {
     const CCodePageDecoder* decoder = SelectedDecoder();
     return !decoder || decoder->KeepsBlanks();
+}
+
+bool ThreadCodePageKeepsAscii()
+{
+    const CCodePageDecoder* decoder = SelectedDecoder();
+    return !decoder || decoder->KeepsAscii();
 }
 
 bool SelectThreadCodePage(unsigned int codePage) noexcept

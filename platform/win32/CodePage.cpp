@@ -45,6 +45,11 @@ bool ThreadCodePageKeepsBlanks()
     return true;
 }
 
+bool ThreadCodePageKeepsAscii()
+{
+    return true;
+}
+
 // The thread's ANSI code page is that of its locale, so a page is selected through a locale
 // whose default it is.
 bool SelectThreadCodePage(unsigned int codePage) noexcept

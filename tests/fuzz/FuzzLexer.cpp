@@ -1,7 +1,9 @@
-// Cuts each input as a row, a SETUP line and a HEADER line and aborts when the lexer's fields or
-// its error differ from Boost's escaped-list tokenizer's. The first byte chooses the separator;
-// the rest is read two bytes a character, so that characters past 0x7FFF, which the vector scan
-// cannot tell apart from one another, come as often as the few that matter.
+// Cuts each input as a row (from its characters, and its ASCII ones from their bytes), a SETUP
+// line and a HEADER line and aborts when the lexer's fields or its error differ from Boost's
+// escaped-list tokenizer's. The first byte chooses the separator; the rest is read two bytes a
+// character, so that characters past 0x7FFF, which the vector scan cannot tell apart from one
+// another, come as often as the few that matter. U+012C, a separator that no byte is, must not be
+// taken for the comma of its low byte.
 #include "parser/Lexer.h"
 #include "tests/doubles/LexerContext.h"
 #include "tests/doubles/TokenizerOracle.h"
@@ -19,7 +21,8 @@ namespace
 
 using Fields = std::vector<std::wstring>;
 
-const wchar_t kSeparators[] = {L',', L';', L'|', L' ', L'\'', L'\t', L'\xFF0C', L'\x7FFF'};
+const wchar_t kSeparators[] = {L',',  L';',      L'|',      L' ',    L'\'',
+                               L'\t', L'\xFF0C', L'\x7FFF', L'\x12C'};
 // A character whose high byte is zero is one of these, so that most characters matter.
 const wchar_t kAlphabet[] = L"ab ,;|'\"\\n\t\xFF0C\x7FFF\x8000";
 
@@ -71,6 +74,7 @@ Fields ToVector(const CFieldList& list)
 
 // The case at hand, for the comparisons' plain function pointers.
 std::wstring g_line;
+std::wstring g_asciiLine;
 wchar_t g_separator;
 
 } // namespace
@@ -94,6 +98,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {
             return TestDoubles::TokenizerSplit(
                 g_line, {L"\\", std::wstring(1, g_separator), L"'\"", true, true});
+        });
+    // The line's ASCII characters alone, cut from their bytes.
+    g_asciiLine.clear();
+    std::string bytes;
+    for (const wchar_t c : g_line)
+        if (static_cast<std::uint32_t>(c) < 0x80)
+        {
+            g_asciiLine.push_back(c);
+            bytes.push_back(static_cast<char>(c));
+        }
+    Compare(
+        "ASCII row",
+        [&]
+        {
+            SplitAsciiRow(context, bytes.data(), bytes.data() + bytes.size(), fields);
+            return ToVector(fields);
+        },
+        []
+        {
+            return TestDoubles::TokenizerSplit(
+                g_asciiLine, {L"\\", std::wstring(1, g_separator), L"'\"", true, true});
         });
     Compare(
         "words",

@@ -108,8 +108,11 @@ public:
     using CStateBaseWithParams::FindColumn;
     ParserStatePtr BeginSection(const std::wstring&) override { return ParserStatePtr(); }
     bool IsSectionEnd(const std::wstring&) override { return false; }
-    void HandleLine(const std::wstring&) override {}
+    void HandleRow() override {}
     std::wstring_view Name() const override { return {}; }
+
+private:
+    bool ReadsRows() const override { return true; }
 };
 
 TEST(SectionGrammar, FindColumnMatchesExactNamesAndTheFirstOfDuplicates)

@@ -62,6 +62,8 @@ public:
             throw 42;
     }
 
+    // Every line comes decoded, to ProcessLine.
+    bool ProcessAsciiRow(const char*, std::size_t, std::size_t) { return false; }
     void FinishFile() { ++s_finished; }
     bool IsFormatRecognised() const { return m_recognised; }
 

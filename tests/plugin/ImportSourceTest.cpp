@@ -161,6 +161,61 @@ TEST_F(ImportSourceTest, TellsTheObserverWhatTheReadingSaw)
     EXPECT_TRUE(observer.Events().empty());
 }
 
+// A data row of ASCII is cut from its bytes, every other line is decoded first: a file gives the
+// calls of its "Unicode" save, which is decoded whole. The job has rows of every shape a state
+// reads (quotes, escapes, a bad one, a letter past ASCII, a row starting with a capital, which
+// might be a keyword), keyword lines among them, and sections that cannot read their rows.
+TEST_F(ImportSourceTest, RowsCutFromTheirBytesGiveTheCallsOfTheDecodedRows)
+{
+    const std::string job = "HEADER\n UNITS\n  ANGULAR DEG\n END UNITS\nEND HEADER\nDATABASE\n"
+                            "POINTS(PointNo,PointID,North,East,Elevation,Code,CLASS)\n"
+                            "  1, 'P1', 10.5, 20.25, 3, TREE, FIX;\n"
+                            "\t2,\"P,2\",1,2,3,'C\\'D',ADJ;;\r\n"
+                            "3,P\\,3,x,,\\n,  ,REF\n"
+                            "4,P4,1,2,3,T\xE9,FIX;\n"
+                            "5,P\\q5,1,2;\n"
+                            "p6,P6,1,2,3,,AVG;\n"
+                            "P7,P7,1,2,3,,BAD;\n"
+                            "\n   \n;\n"
+                            "'8',P8 ,'1' ,\" 2\",3,' TREE ',FIX\n"
+                            "THEMINFO\n9,skipped\nEND THEMINFO\n"
+                            "  END POINTS  \n"
+                            "POINTS(PointNo,North)\n1,2\nEND POINTS\n"
+                            "END DATABASE\n"
+                            "THEODOLITE\n"
+                            "INSTRUMENTS(Name,V_TYPE)\nts1,ZENITH;\nTS2,NADIR;\nEND INSTRUMENTS\n"
+                            "CONFIGS(CfgNo,InstrName)\n1,ts1;\n2,TS2;\nEND CONFIGS\n"
+                            "SETUP\nSTN_NO=1 INST_HT=1.5\nEND SETUP\n"
+                            "SLOPE(TgtNo,TgtID,CfgNo,Hz,Vz,SDist,RefHt,Date)\n"
+                            "1,T1,1,12.5,90,100.25,1.5,25/12/2019;\n"
+                            "3,'T 3',2,\"1\\\\2\",,,,\n"
+                            "\xA7x,T\xA7,1,2\n"
+                            "END SLOPE\n"
+                            "END THEODOLITE\n"
+                            "HEADER\nSEPARATOR '\xA7'\nEND HEADER\n"
+                            "DATABASE\nPOINTS(PointNo\xA7PointID\xA7North)\n"
+                            "10\xA7P10\xA7"
+                            "1;\n11,P11,2;\n12 \xA7 'P,12' \xA7 3\nEND POINTS\nEND DATABASE\n";
+    for (const unsigned int codePage : {1252u, 1251u})
+    {
+        ASSERT_TRUE(Platform::SelectThreadCodePage(codePage));
+        std::wstring text;
+        Platform::DecodeThreadCodePage(job.data(), job.size(), text);
+        std::string unicode = "\xFF\xFE";
+        for (const wchar_t c : text)
+        {
+            unicode.push_back(static_cast<char>(c & 0xFF));
+            unicode.push_back(static_cast<char>((c >> 8) & 0xFF));
+        }
+        CMemorySource bytes(job, job.size(), true);
+        CMemorySource decoded(unicode, unicode.size(), true);
+        const Calls calls = SourceCalls(L"job", &bytes);
+        EXPECT_EQ(SourceCalls(L"job", &decoded), calls) << "code page " << codePage;
+        // The job is read at all: its points arrive.
+        EXPECT_NE(std::find(calls.begin(), calls.end(), "BeginPoint(P10)"), calls.end());
+    }
+}
+
 TEST_F(ImportSourceTest, WithoutAReceiverNothingHappens)
 {
     CMemorySource source("DATABASE\n", 4, true);

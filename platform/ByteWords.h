@@ -1,0 +1,38 @@
+// Eight bytes at a time in a 64-bit word, for the portable scans: WebAssembly and every 64-bit
+// processor handle such a word natively, where a loop over single bytes costs a step a byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace Platform
+{
+namespace Words
+{
+
+constexpr std::size_t kSize = sizeof(std::uint64_t);
+
+inline std::uint64_t Load(const void* at)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, kSize);
+    return word;
+}
+
+// Every byte of the word equal to value.
+inline std::uint64_t Repeated(unsigned char value)
+{
+    return 0x0101010101010101u * value;
+}
+
+// Bit 7 of each byte of word that is zero, and no other bit: the sum stays within each byte, so
+// unlike the usual quicker test it marks no byte after a zero one.
+inline std::uint64_t ZeroBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Fu;
+    return ~(((word & low7) + low7) | word | low7);
+}
+
+} // namespace Words
+} // namespace Platform
