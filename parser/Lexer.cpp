@@ -209,9 +209,9 @@ public:
     const wchar_t* Copy(const wchar_t* p, const wchar_t*, wchar_t*&) const { return p; }
 };
 
-// The portable scan of ASCII bytes goes eight a step in a word. A step stores its eight
-// characters and stops short of a word with a special in it, which the caller's loop over single
-// characters then copies up to the special: so the word's byte order never matters.
+// The portable scan of ASCII bytes goes eight a step in a word, each step storing its eight
+// characters widened. The specials are found exactly (ZeroBytes marks no other byte), so the first
+// mark is the first special.
 class CByteSpecialFinder
 {
 public:
@@ -231,9 +231,14 @@ public:
             const std::uint64_t word = Load(p);
             for (std::ptrdiff_t i = 0; i < Step; ++i)
                 out[i] = p[i];
-            if ((ZeroBytes(word ^ m_first) | ZeroBytes(word ^ m_second) |
-                 ZeroBytes(word ^ m_third) | ZeroBytes(word ^ m_fourth)) != 0)
-                return p;
+            const std::uint64_t marks = ZeroBytes(word ^ m_first) | ZeroBytes(word ^ m_second) |
+                                        ZeroBytes(word ^ m_third) | ZeroBytes(word ^ m_fourth);
+            if (marks != 0)
+            {
+                const auto ordinary = static_cast<std::ptrdiff_t>(FirstMarked(marks));
+                out += ordinary;
+                return p + ordinary;
+            }
             p += Step;
             out += Step;
         }

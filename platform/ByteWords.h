@@ -34,5 +34,15 @@ inline std::uint64_t ZeroBytes(std::uint64_t word)
     return ~(((word & low7) + low7) | word | low7);
 }
 
+// The offset in memory of the first byte that ZeroBytes marked in a word with a mark.
+inline std::size_t FirstMarked(std::uint64_t marks)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return static_cast<std::size_t>(__builtin_clzll(marks)) / 8;
+#else
+    return static_cast<std::size_t>(__builtin_ctzll(marks)) / 8;
+#endif
+}
+
 } // namespace Words
 } // namespace Platform

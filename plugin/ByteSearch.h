@@ -44,9 +44,9 @@ inline const char* FindByte(const char* begin, const char* end, char value)
 #else
     const std::uint64_t wanted = Words::Repeated(static_cast<unsigned char>(value));
     for (; static_cast<std::size_t>(end - begin) >= Words::kSize; begin += Words::kSize)
-        if (Words::ZeroBytes(Words::Load(begin) ^ wanted) != 0)
-            break;
-    // The word with the match, or the few bytes left: whichever byte order the word had.
+        if (const std::uint64_t marks = Words::ZeroBytes(Words::Load(begin) ^ wanted))
+            return begin + Words::FirstMarked(marks);
+    // The few bytes left.
     while (begin != end && *begin != value)
         ++begin;
     return begin;
