@@ -288,6 +288,7 @@ void CReceiver::SetCurrentLine(std::int32_t index)
         Breach("SetCurrentLine out of order");
     else
         m_lastLine = index;
+    Note("line", index);
 }
 
 void CReceiver::ReportLineError(const wchar_t* message)
@@ -296,6 +297,7 @@ void CReceiver::ReportLineError(const wchar_t* message)
     if (m_lastLine < 0 || m_lineClosed)
         Breach("ReportLineError with no line announced");
     CheckMessage(message);
+    Note("line error", 0.0, message);
 }
 
 void CReceiver::ReportFileError(const wchar_t* message)
@@ -305,6 +307,7 @@ void CReceiver::ReportFileError(const wchar_t* message)
         Breach("a second file message for one file");
     m_fileMessageSent = true;
     CheckMessage(message);
+    Note("file error", 0.0, message);
 }
 
 void CReceiver::SetProgress(float percent)
@@ -334,15 +337,16 @@ void CReceiver::SetElevation(double value)
     SetValue(value, "SetElevation");
 }
 
-void CReceiver::SetPointClass(std::int32_t)
+void CReceiver::SetPointClass(std::int32_t pointClass)
 {
-    SetValue(0.0, "SetPointClass");
+    SetValue(pointClass, "SetPointClass");
 }
 
 void CReceiver::SetCode(const wchar_t* code)
 {
     SetValue(0.0, "SetCode");
     CheckedLength(code, "SetCode given a null text");
+    Note("code", 0.0, code);
 }
 
 void CReceiver::BeginStation(const wchar_t* name)
@@ -354,6 +358,7 @@ void CReceiver::SetDate(const wchar_t* date)
 {
     SetValue(0.0, "SetDate");
     CheckedLength(date, "SetDate given a null text");
+    Note("date", 0.0, date);
 }
 
 void CReceiver::SetInstrumentHeight(double value)
@@ -459,9 +464,10 @@ void CReceiver::BeginRecord(const wchar_t* name, const char* what)
         Breach("a record opened outside a line");
     CheckedLength(name, what);
     m_recordOpen = true;
+    Note(what, 0.0, name);
 }
 
-void CReceiver::SetValue(double value, const char* what) const
+void CReceiver::SetValue(double value, const char* what)
 {
     InFile(what);
     if (!m_recordOpen)
@@ -469,6 +475,17 @@ void CReceiver::SetValue(double value, const char* what) const
     // The host's converters give only finite numbers; anything else was made up on the way.
     if (!std::isfinite(value))
         Breach("a setter given a value that is not finite");
+    Note(what, value);
+}
+
+void CReceiver::Note(const char* what, double value, const wchar_t* text)
+{
+    m_transcript += what;
+    m_transcript.append(reinterpret_cast<const char*>(&value), sizeof value);
+    if (text)
+        m_transcript.append(reinterpret_cast<const char*>(text),
+                            std::char_traits<wchar_t>::length(text) * sizeof(wchar_t));
+    m_transcript += '\n';
 }
 
 void CReceiver::CheckMessage(const wchar_t* message) const

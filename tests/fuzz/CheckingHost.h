@@ -71,6 +71,9 @@ public:
     // Every reference that the plug-in was given is back; aborts otherwise.
     void CheckAllReleased() const;
     std::size_t Files() const { return m_files; }
+    // What the import delivered, line by line: records, their values and texts, and messages,
+    // in the order they came; two imports of the same content give the same transcript.
+    const std::string& Transcript() const { return m_transcript; }
 
     IUnitConverterFactory* GetConverterFactory() override;
     void BeginFile(const wchar_t* path) override;
@@ -108,8 +111,9 @@ public:
 private:
     void InFile(const char* what) const;
     void BeginRecord(const wchar_t* name, const char* what);
-    void SetValue(double value, const char* what) const;
+    void SetValue(double value, const char* what);
     void CheckMessage(const wchar_t* message) const;
+    void Note(const char* what, double value, const wchar_t* text = nullptr);
 
     CHostShape m_shape;
     std::vector<std::unique_ptr<CConverterFactory>> m_factories;
@@ -119,6 +123,7 @@ private:
     std::int64_t m_lastLine = -1;
     bool m_lineClosed = false;
     std::size_t m_files = 0;
+    std::string m_transcript;
 };
 
 // One path, walked as the plug-in must walk a list: Reset, then IsValid before each GetPath and

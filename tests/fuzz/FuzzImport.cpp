@@ -1,6 +1,9 @@
 // Imports each input through the plug-in's exported entry point into a host that aborts on any
 // breach of the contract. The first byte shapes the host and the thread's code page; the rest is
-// the file.
+// the file. In code page 1252, where each byte is one character, the file's "Unicode" save must
+// deliver the same as the file: its lines are all decoded before they are read, where the
+// file's rows of ASCII are cut from their bytes.
+#include "platform/Platform.h"
 #include "tests/fuzz/CheckingHost.h"
 
 #include <cstdint>
@@ -44,7 +47,7 @@ std::wstring WidePath(const std::string& path)
     return std::wstring(path.begin(), path.end());
 }
 
-void ImportOnce(Plugin::IGroundBasedMIP& plugin, const Checking::CHostShape& shape)
+std::string ImportOnce(Plugin::IGroundBasedMIP& plugin, const Checking::CHostShape& shape)
 {
     Checking::CReceiver receiver(shape);
     Checking::CFileList files(WidePath(InputPath()));
@@ -62,6 +65,30 @@ void ImportOnce(Plugin::IGroundBasedMIP& plugin, const Checking::CHostShape& sha
     if (receiver.Files() != 1)
         Checking::Breach("the file of the list was not begun exactly once");
     receiver.CheckAllReleased();
+    return receiver.Transcript();
+}
+
+bool StartsWithMark(const std::uint8_t* data, std::size_t size)
+{
+    return (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) ||
+           (size >= 2 &&
+            ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF)));
+}
+
+// The file as UTF-16 with its mark, each byte decoded in the thread's single-byte code page.
+std::string UnicodeSave(const std::uint8_t* data, std::size_t size)
+{
+    std::wstring text;
+    Platform::DecodeThreadCodePage(reinterpret_cast<const char*>(data), size, text);
+    if (text.size() != size)
+        Checking::Breach("a single-byte code page gave other than a character a byte");
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t c : text)
+    {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    return bytes;
 }
 
 } // namespace
@@ -82,7 +109,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Plugin::IGroundBasedMIP* plugin = CreatePlugin();
     if (!plugin)
         Checking::Breach("CreatePlugin gave no object");
-    ImportOnce(*plugin, Checking::CHostShape::FromSelector(selector));
+    const Checking::CHostShape shape = Checking::CHostShape::FromSelector(selector);
+    const std::string transcript = ImportOnce(*plugin, shape);
+    if (codePage == 1252 && !StartsWithMark(data + 1, size - 1))
+    {
+        const std::string unicode = UnicodeSave(data + 1, size - 1);
+        WriteInput(reinterpret_cast<const std::uint8_t*>(unicode.data()), unicode.size());
+        if (ImportOnce(*plugin, shape) != transcript)
+            Checking::Breach("the Unicode save of the file delivered otherwise than the file");
+    }
     if (!plugin->Release())
         Checking::Breach("the plug-in outlived its last reference");
     return 0;
