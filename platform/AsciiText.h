@@ -79,22 +79,26 @@ inline bool IsAscii(const char* bytes, std::size_t size)
 {
     std::size_t i = 0;
 #if ORVA_SSE2
-    __m128i any = _mm_setzero_si128();
-    for (; i + 16 <= size; i += 16)
-        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)));
-    if (_mm_movemask_epi8(any) != 0)
-        return false;
-#else
-    std::uint64_t any = 0;
-    for (; i + Words::kSize <= size; i += Words::kSize)
-        any |= Words::Load(bytes + i);
-    if ((any & Words::Repeated(0x80)) != 0)
-        return false;
+    if (size >= 16)
+    {
+        // The last block overlaps those before it rather than leaving bytes to test one by one.
+        __m128i any = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + size - 16));
+        for (; i + 16 <= size; i += 16)
+            any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i)));
+        return _mm_movemask_epi8(any) == 0;
+    }
 #endif
-    unsigned char rest = 0;
+    std::uint64_t any = 0;
+    if (size >= Words::kSize)
+    {
+        any = Words::Load(bytes + size - Words::kSize);
+        for (; i + Words::kSize <= size; i += Words::kSize)
+            any |= Words::Load(bytes + i);
+        return (any & Words::Repeated(0x80)) == 0;
+    }
     for (; i < size; ++i)
-        rest |= static_cast<unsigned char>(bytes[i]);
-    return rest < 0x80;
+        any |= static_cast<unsigned char>(bytes[i]);
+    return any < 0x80;
 }
 
 } // namespace Platform

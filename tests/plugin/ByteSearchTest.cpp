@@ -1,5 +1,7 @@
 #include "plugin/ByteSearch.h"
 
+#include "platform/AsciiText.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -57,5 +59,22 @@ TEST(CountByteTest, CountsAndFindsTheLastAsAPlainLoopDoes)
                     << "start " << start << " length " << length << " every " << every;
                 ASSERT_EQ(count == 0 ? nullptr : last, afterLast)
                     << "start " << start << " length " << length << " every " << every;
+            }
+}
+
+// Whether a line is ASCII: every length around the blocks and words, a byte from 0x80 up at each
+// place or none, and one right after the end, which must not count.
+TEST(IsAsciiTest, FindsAByteAboveAsciiWhereverItIs)
+{
+    for (char high : {'\x80', '\xFF'})
+        for (std::size_t length = 0; length < 70; ++length)
+            for (std::size_t place = 0; place <= length; ++place)
+            {
+                std::string buffer(length + 1, '\x7F');
+                if (place < length)
+                    buffer[place] = high;
+                buffer[length] = high;
+                ASSERT_EQ(place == length, Platform::IsAscii(buffer.data(), length))
+                    << "length " << length << " place " << place;
             }
 }
