@@ -96,4 +96,25 @@ inline std::size_t CountByte(const char* begin, const char* end, char value, con
     return count;
 }
 
+// The first byte of [begin, end) that is neither a blank nor a tab, or end: the indent of a line,
+// which in most files is several blanks long.
+inline const char* SkipBlanks(const char* begin, const char* end)
+{
+#if ORVA_SSE2
+    const __m128i blank = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    for (; end - begin >= 16; begin += 16)
+    {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin));
+        const auto blanks = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(block, blank), _mm_cmpeq_epi8(block, tab))));
+        if (blanks != 0xFFFFu)
+            return begin + __builtin_ctz(~blanks);
+    }
+#endif
+    while (begin != end && (*begin == ' ' || *begin == '\t'))
+        ++begin;
+    return begin;
+}
+
 } // namespace Driver

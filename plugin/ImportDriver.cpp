@@ -271,11 +271,11 @@ bool CFileLines::NextText(const char*& bytes, std::size_t& size, Indent indent)
     }
     // An indent dropped here is neither decoded nor moved out of the decoded line by the trim.
     if (indent == Indent::MayDrop && m_indentIsBytes)
-        while (lineSize != 0 && (*line == ' ' || *line == '\t'))
-        {
-            ++line;
-            --lineSize;
-        }
+    {
+        const char* text = SkipBlanks(line, line + lineSize);
+        lineSize -= static_cast<std::size_t>(text - line);
+        line = text;
+    }
     bytes = line;
     size = lineSize;
     return true;

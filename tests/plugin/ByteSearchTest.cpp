@@ -78,3 +78,21 @@ TEST(IsAsciiTest, FindsAByteAboveAsciiWhereverItIs)
                     << "length " << length << " place " << place;
             }
 }
+
+// The indent skipped: blanks and tabs mixed, lines of them only, and lengths around the blocks.
+TEST(SkipBlanksTest, StopsAtTheFirstByteThatIsNeitherBlankNorTab)
+{
+    for (std::size_t length = 0; length < 40; ++length)
+        for (std::size_t text = 0; text <= length; ++text)
+        {
+            std::string buffer(length + 1, 'x');
+            for (std::size_t i = 0; i < text; ++i)
+                buffer[i] = i % 3 == 0 ? '\t' : ' ';
+            // A byte after the end, a blank, must not be skipped into.
+            buffer[length] = ' ';
+            ASSERT_EQ(text, static_cast<std::size_t>(
+                                Driver::SkipBlanks(buffer.data(), buffer.data() + length) -
+                                buffer.data()))
+                << "length " << length << " indent " << text;
+        }
+}
