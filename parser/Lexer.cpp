@@ -75,39 +75,44 @@ struct HeaderKeywordRule
 
 #if ORVA_SSE2
 
-// Copies the run of ordinary characters that a row is mostly made of, eight characters a step.
-// The eight are compared as 16-bit lanes. A Windows wchar_t is one already and compares exactly.
+// Copies the run of ordinary characters that a row is mostly made of, many a step: decoded
+// characters eight at a time, as 16-bit lanes, and ASCII bytes sixteen at a time, each stored
+// widened to a character. A Windows wchar_t is a 16-bit lane already and compares exactly.
 // Linux's 32-bit characters are narrowed with signed saturation, which turns every character above
 // 0x7FFF into 0x7FFF: there a special above 0x7FFF (a separator may be one) makes every such
 // character a candidate, so no special is missed; the caller looks at a candidate again, one
-// character at a time, and so a candidate that is ordinary only costs time.
-class CWideSpecialFinder
+// character at a time, and so a candidate that is ordinary only costs time. A special above ASCII
+// can be no byte of an ASCII row and is looked for there as 0x80, which none is.
+template <class Char> class CSpecialFinder
 {
-public:
-    static constexpr std::ptrdiff_t Step = 8;
+    static constexpr bool kBytes = sizeof(Char) == 1;
 
-    explicit CWideSpecialFinder(const std::array<wchar_t, 4>& specials)
+public:
+    static constexpr std::ptrdiff_t Step = kBytes ? 16 : 8;
+
+    explicit CSpecialFinder(const std::array<wchar_t, 4>& specials)
         : m_first(Lanes(specials[0])), m_second(Lanes(specials[1])), m_third(Lanes(specials[2])),
           m_fourth(Lanes(specials[3]))
     {
     }
 
     // Copies [p, candidate) to out and returns the first candidate, or where fewer than Step
-    // characters are left. Each step stores all eight characters before it knows how many are
+    // characters are left. Each step stores all its characters before it knows how many are
     // ordinary, so out must have Step characters of room wherever the copy could reach.
-    const wchar_t* Copy(const wchar_t* p, const wchar_t* end, wchar_t*& out) const
+    const Char* Copy(const Char* p, const Char* end, wchar_t*& out) const
     {
         while (end - p >= Step)
         {
             const __m128i lanes = LoadAndStore(p, out);
-            const __m128i found = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi16(lanes, m_first), _mm_cmpeq_epi16(lanes, m_second)),
-                _mm_or_si128(_mm_cmpeq_epi16(lanes, m_third), _mm_cmpeq_epi16(lanes, m_fourth)));
+            const __m128i found =
+                _mm_or_si128(_mm_or_si128(Equal(lanes, m_first), Equal(lanes, m_second)),
+                             _mm_or_si128(Equal(lanes, m_third), Equal(lanes, m_fourth)));
             const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
             if (mask != 0)
             {
-                // Two mask bits a lane.
-                const auto ordinary = static_cast<std::ptrdiff_t>(__builtin_ctz(mask) / 2);
+                // One mask bit a byte lane, two a 16-bit one.
+                const auto ordinary =
+                    static_cast<std::ptrdiff_t>(__builtin_ctz(mask) / (kBytes ? 1 : 2));
                 out += ordinary;
                 return p + ordinary;
             }
@@ -118,22 +123,37 @@ public:
     }
 
 private:
-    // A special as the lanes show it: itself where wchar_t has 16 bits, narrowed as the
-    // characters are where it has 32.
+    static __m128i Equal(__m128i lanes, __m128i special)
+    {
+        if constexpr (kBytes)
+            return _mm_cmpeq_epi8(lanes, special);
+        else
+            return _mm_cmpeq_epi16(lanes, special);
+    }
+
+    // A special as the lanes show it.
     static __m128i Lanes(wchar_t c)
     {
         const auto code = static_cast<std::uint32_t>(c);
-        if constexpr (sizeof(wchar_t) == 2)
+        if constexpr (kBytes)
+            return _mm_set1_epi8(static_cast<char>(code < 0x80 ? code : 0x80));
+        else if constexpr (sizeof(wchar_t) == 2)
             return _mm_set1_epi16(static_cast<short>(code));
         else
             return _mm_set1_epi16(static_cast<short>(code > 0x7FFF ? 0x7FFF : code));
     }
 
-    static __m128i LoadAndStore(const wchar_t* p, wchar_t* out)
+    static __m128i LoadAndStore(const Char* p, wchar_t* out)
     {
         const auto* in = reinterpret_cast<const __m128i*>(p);
         auto* to = reinterpret_cast<__m128i*>(out);
-        if constexpr (sizeof(wchar_t) == 2)
+        if constexpr (kBytes)
+        {
+            const __m128i bytes = _mm_loadu_si128(in);
+            Platform::StoreWidened(bytes, out);
+            return bytes;
+        }
+        else if constexpr (sizeof(wchar_t) == 2)
         {
             const __m128i units = _mm_loadu_si128(in);
             _mm_storeu_si128(to, units);
@@ -152,72 +172,29 @@ private:
     __m128i m_first, m_second, m_third, m_fourth;
 };
 
-// The same for a row of ASCII bytes, sixteen a step, each stored widened to a character. A
-// special above ASCII can be no byte of such a row and is looked for as 0x80, which none is.
-class CByteSpecialFinder
-{
-public:
-    static constexpr std::ptrdiff_t Step = 16;
-
-    explicit CByteSpecialFinder(const std::array<wchar_t, 4>& specials)
-        : m_first(Lanes(specials[0])), m_second(Lanes(specials[1])), m_third(Lanes(specials[2])),
-          m_fourth(Lanes(specials[3]))
-    {
-    }
-
-    const unsigned char* Copy(const unsigned char* p, const unsigned char* end, wchar_t*& out) const
-    {
-        while (end - p >= Step)
-        {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            Platform::StoreWidened(bytes, out);
-            const __m128i found = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, m_first), _mm_cmpeq_epi8(bytes, m_second)),
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, m_third), _mm_cmpeq_epi8(bytes, m_fourth)));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
-            if (mask != 0)
-            {
-                const auto ordinary = static_cast<std::ptrdiff_t>(__builtin_ctz(mask));
-                out += ordinary;
-                return p + ordinary;
-            }
-            p += Step;
-            out += Step;
-        }
-        return p;
-    }
-
-private:
-    static __m128i Lanes(wchar_t c)
-    {
-        const auto code = static_cast<std::uint32_t>(c);
-        return _mm_set1_epi8(static_cast<char>(code < 0x80 ? code : 0x80));
-    }
-
-    __m128i m_first, m_second, m_third, m_fourth;
-};
-
 #else
 
+template <class Char> class CSpecialFinder;
+
 // The portable scan of characters: the caller's loop over single characters does all the work.
-class CWideSpecialFinder
+template <> class CSpecialFinder<wchar_t>
 {
 public:
     static constexpr std::ptrdiff_t Step = 0;
 
-    explicit CWideSpecialFinder(const std::array<wchar_t, 4>&) {}
+    explicit CSpecialFinder(const std::array<wchar_t, 4>&) {}
     const wchar_t* Copy(const wchar_t* p, const wchar_t*, wchar_t*&) const { return p; }
 };
 
 // The portable scan of ASCII bytes goes eight a step in a word, each step storing its eight
 // characters widened. The specials are found exactly (ZeroBytes marks no other byte), so the first
 // mark is the first special.
-class CByteSpecialFinder
+template <> class CSpecialFinder<unsigned char>
 {
 public:
     static constexpr std::ptrdiff_t Step = 8;
 
-    explicit CByteSpecialFinder(const std::array<wchar_t, 4>& specials)
+    explicit CSpecialFinder(const std::array<wchar_t, 4>& specials)
         : m_first(Word(specials[0])), m_second(Word(specials[1])), m_third(Word(specials[2])),
           m_fourth(Word(specials[3]))
     {
@@ -257,17 +234,6 @@ private:
 
 #endif
 
-// The finder for the scanner's input: decoded characters or ASCII bytes.
-template <class Char> struct FinderFor;
-template <> struct FinderFor<wchar_t>
-{
-    using Type = CWideSpecialFinder;
-};
-template <> struct FinderFor<unsigned char>
-{
-    using Type = CByteSpecialFinder;
-};
-
 [[noreturn]] void ThrowEscapeError(const char* text)
 {
     throw boost::escaped_list_error(text);
@@ -290,7 +256,7 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
     if (begin == end)
         return;
 
-    using Finder = typename FinderFor<Char>::Type;
+    using Finder = CSpecialFinder<Char>;
     const Finder finder(rule.Specials());
     wchar_t* out = fields.Prepare(static_cast<std::size_t>(end - begin), Finder::Step);
     wchar_t* fieldStart = out;
