@@ -12,6 +12,71 @@
 #include <cstdint>
 #include <cstring>
 
+// Keeps the fields of one row in a CFieldList while the scanner cuts it. The count and the next
+// span are the writer's own until the row is done: kept in the list, which the scanner reaches
+// through a reference, they would be read again after every character and span stored, as the
+// compiler cannot tell those stores from them.
+class CFieldWriter
+{
+public:
+    CFieldWriter(CFieldList& list, std::size_t lineSize, std::size_t slack)
+        : m_list(list), m_text(list.Prepare(lineSize, slack))
+    {
+        Aim(0);
+    }
+
+    wchar_t* Text() const { return m_text; }
+
+    // Keeps the field [begin, end) of the text, already followed by its NUL. False, with nothing
+    // kept, past the fields the list keeps.
+    bool Keep(const wchar_t* begin, const wchar_t* end)
+    {
+        if (m_next == m_room && !MakeRoom())
+            return false;
+        m_next->offset = static_cast<std::size_t>(begin - m_text);
+        m_next->size = static_cast<std::size_t>(end - begin);
+        ++m_next;
+        return true;
+    }
+
+    // The row is done: the list holds the fields kept.
+    void Finish() { m_list.m_count = Kept(); }
+
+private:
+    std::size_t Kept() const { return static_cast<std::size_t>(m_next - m_list.m_spans.data()); }
+
+    // Points the writer at span count of the list's spans, its room up to those it keeps.
+    void Aim(std::size_t count)
+    {
+        CFieldList::CSpan* const spans = m_list.m_spans.data();
+        m_next = spans + count;
+        m_room = spans + std::min(m_list.m_spans.size(), m_list.m_limit);
+        m_full = count == m_list.m_limit;
+    }
+
+    // More spans while the list keeps more fields; they stay for later rows.
+    bool MakeRoom()
+    {
+        if (m_full)
+            return false;
+        const std::size_t count = Kept();
+        if (count == m_list.m_limit)
+        {
+            m_full = true;
+            return false;
+        }
+        m_list.m_spans.resize(std::min(m_list.m_limit, std::max<std::size_t>(8, count * 2)));
+        Aim(count);
+        return true;
+    }
+
+    CFieldList& m_list;
+    wchar_t* const m_text;
+    CFieldList::CSpan* m_next = nullptr;
+    CFieldList::CSpan* m_room = nullptr;
+    bool m_full = false;
+};
+
 namespace
 {
 
@@ -247,9 +312,8 @@ bool IsBlank(wchar_t c)
 // Cuts [begin, end) into the list's buffer, each field followed by a NUL and, with
 // Rule::TrimsBlanks, trimmed of blanks at both ends. An empty input gives no field at all; a
 // separator at the very end gives one more empty field. An unclosed quote runs to the end of the
-// input. A field past those the
-// list keeps is scanned all the same, so that a bad escape anywhere rejects the row, and its room
-// is used again by the next.
+// input. A field past those the list keeps is scanned all the same, so that a bad escape anywhere
+// rejects the row, and its room is used again by the next.
 template <class Rule, class Char>
 void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CFieldList& fields)
 {
@@ -258,29 +322,19 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
 
     using Finder = CSpecialFinder<Char>;
     const Finder finder(rule.Specials());
-    wchar_t* out = fields.Prepare(static_cast<std::size_t>(end - begin), Finder::Step);
+    CFieldWriter writer(fields, static_cast<std::size_t>(end - begin), Finder::Step);
+    wchar_t* out = writer.Text();
     wchar_t* fieldStart = out;
-    bool full = fields.IsFull();
     auto completeField = [&]()
     {
-        wchar_t* first = fieldStart;
+        // Blanks before the first character are never stored (see below), so only the end needs
+        // trimming.
         wchar_t* last = out;
         if (Rule::TrimsBlanks)
-        {
-            while (last != first && IsBlank(last[-1]))
+            while (last != fieldStart && IsBlank(last[-1]))
                 --last;
-            while (first != last && IsBlank(*first))
-                ++first;
-        }
         *last = L'\0';
-        if (!full)
-        {
-            fields.Keep(first, last);
-            full = fields.IsFull();
-            out = last + 1;
-        }
-        else
-            out = fieldStart;
+        out = writer.Keep(fieldStart, last) ? last + 1 : fieldStart;
         fieldStart = out;
     };
 
@@ -312,7 +366,12 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
             if (next == L'n')
                 *out++ = L'\n';
             else if (rule.IsQuote(next) || rule.IsSeparator(next) || rule.IsEscape(next))
-                *out++ = next;
+            {
+                // An escaped blank separator before the field's first character would be
+                // trimmed from it.
+                if (!Rule::TrimsBlanks || out != fieldStart || !IsBlank(next))
+                    *out++ = next;
+            }
             else
                 ThrowEscapeError("unknown escape sequence");
         }
@@ -329,6 +388,7 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
         }
     }
     completeField();
+    writer.Finish();
 }
 
 // The end of [begin, end) once every terminator at its very end is removed.

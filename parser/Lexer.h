@@ -75,26 +75,14 @@ public:
             std::wstring().swap(m_text);
     }
 
-    // For the scanner: room for the fields of a line of this many characters (its characters
-    // and a NUL a field) and slack characters more, and where they go.
-    wchar_t* Prepare(std::size_t lineSize, std::size_t slack);
-    // For the scanner: the field [begin, end) of the buffer, already followed by its NUL, is
-    // complete. False, with nothing kept, past the fields the list keeps.
-    bool Keep(const wchar_t* begin, const wchar_t* end)
-    {
-        if (m_count == m_limit)
-            return false;
-        if (m_count == m_spans.size())
-            m_spans.emplace_back();
-        // Member by member: a span built whole and copied costs a stalled load a field.
-        CSpan& span = m_spans[m_count++];
-        span.offset = static_cast<std::size_t>(begin - m_text.data());
-        span.size = static_cast<std::size_t>(end - begin);
-        return true;
-    }
-    bool IsFull() const { return m_count == m_limit; }
-
 private:
+    // The scanner fills the list through a writer of its own.
+    friend class CFieldWriter;
+
+    // Room for the fields of a line of this many characters (its characters and a NUL a field)
+    // and slack characters more, and where they go.
+    wchar_t* Prepare(std::size_t lineSize, std::size_t slack);
+
     struct CSpan
     {
         std::size_t offset;
