@@ -1,6 +1,6 @@
 #include "convert/AngleDMSConverter.h"
 
-#include <cwchar>
+#include <iterator>
 #include <string>
 
 CAngleDMSConverter::CAngleDMSConverter(Plugin::IAngleConverter* inner) : m_inner(inner)
@@ -15,59 +15,61 @@ CAngleDMSConverter::~CAngleDMSConverter()
         m_inner->Release();
 }
 
+namespace
+{
+
+constexpr std::size_t kNoPoint = static_cast<std::size_t>(-1);
+
+// Writes text with the dots of the dotted notation into out while it has room for it and its
+// NUL (room characters in all), and returns the length of the dotted text, or kNoPoint. Minutes
+// and seconds take two digits each after the first point; whatever follows is the seconds'
+// fraction. Short fields stay as written, without padding. One walk, as an angle is a dozen
+// characters, too few to pay for the library's searches and copies.
+std::size_t WriteDotted(const wchar_t* text, wchar_t* out, std::size_t room)
+{
+    std::size_t length = 0;
+    const auto put = [&](wchar_t c)
+    {
+        if (length < room)
+            out[length] = c;
+        ++length;
+    };
+    const wchar_t* p = text;
+    for (; *p != L'.'; ++p)
+    {
+        if (*p == L'\0')
+            return kNoPoint;
+        put(*p);
+    }
+    put(*p++);
+    for (std::size_t digit = 0; *p != L'\0'; ++p, ++digit)
+    {
+        if (digit == 2 || digit == 4)
+            put(L'.');
+        put(*p);
+    }
+    put(L'\0');
+    return length - 1;
+}
+
+} // namespace
+
 bool CAngleDMSConverter::Convert(const wchar_t* text, double* value)
 {
     if (!m_inner || !text)
         return false;
     try
     {
-        // One walk finds the point and the end; an angle is a dozen characters, too few to pay
-        // for the library's calls.
-        const wchar_t* point = nullptr;
-        const wchar_t* end = text;
-        for (; *end != L'\0'; ++end)
-            if (*end == L'.' && !point)
-                point = end;
-        if (!point)
-            return false;
-        const auto size = static_cast<std::size_t>(end - text);
-        const auto copy = [](wchar_t* to, const wchar_t* from, std::size_t count)
-        {
-            for (std::size_t i = 0; i < count; ++i)
-                to[i] = from[i];
-            return to + count;
-        };
-        // Minutes and seconds take two digits each; whatever follows is the seconds' fraction.
-        // Short fields are handed on as written, without padding.
-        const std::size_t head = static_cast<std::size_t>(point - text) + 1;
-        const std::size_t after = size - head;
-        const std::size_t dotted = size + (after > 2) + (after > 4);
         // A real angle fits on the stack; only a freak field costs an allocation.
         wchar_t local[64];
-        std::wstring heap;
-        wchar_t* out = local;
-        if (dotted + 1 > sizeof local / sizeof local[0])
-        {
-            heap.resize(dotted + 1);
-            out = &heap[0];
-        }
-        wchar_t* cursor = copy(out, text, head);
-        const wchar_t* rest = point + 1;
-        const std::size_t minutes = after < 2 ? after : 2;
-        cursor = copy(cursor, rest, minutes);
-        if (after > 2)
-        {
-            *cursor++ = L'.';
-            const std::size_t seconds = after < 4 ? after - 2 : 2;
-            cursor = copy(cursor, rest + 2, seconds);
-        }
-        if (after > 4)
-        {
-            *cursor++ = L'.';
-            cursor = copy(cursor, rest + 4, after - 4);
-        }
-        *cursor = L'\0';
-        return m_inner->Convert(out, value);
+        const std::size_t length = WriteDotted(text, local, std::size(local));
+        if (length == kNoPoint)
+            return false;
+        if (length < std::size(local))
+            return m_inner->Convert(local, value);
+        std::wstring dotted(length + 1, L'\0');
+        WriteDotted(text, &dotted[0], dotted.size());
+        return m_inner->Convert(dotted.c_str(), value);
     }
     catch (...)
     {
