@@ -203,21 +203,43 @@ std::uint32_t CPointTable::InternCode(std::wstring_view code)
     // The code given last is most often the one given next.
     if (!m_codes.empty() && m_codes[m_lastCode] == code)
         return m_lastCode;
-    const auto known = m_codeIndex.find(code);
-    if (known != m_codeIndex.end())
-        return m_lastCode = known->second;
+    if ((m_codes.size() + 1) * 2 > m_codeSlots.size())
+        GrowCodeSlots();
+    const std::size_t mask = m_codeSlots.size() - 1;
+    std::size_t at = CodeHash(code) & mask;
+    for (; m_codeSlots[at] != 0; at = (at + 1) & mask)
+        if (m_codes[m_codeSlots[at] - 1] == code)
+            return m_lastCode = m_codeSlots[at] - 1;
     const auto index = static_cast<std::uint32_t>(m_codes.size());
     m_codes.emplace_back(code);
-    try
-    {
-        m_codeIndex.emplace(m_codes.back(), index);
-    }
-    catch (...)
-    {
-        m_codes.pop_back();
-        throw;
-    }
+    m_codeSlots[at] = index + 1;
     return m_lastCode = index;
+}
+
+std::uint32_t CPointTable::CodeHash(std::wstring_view code) const
+{
+    // As SpreadHash, over the characters: codes made to crowd one table do not crowd the next.
+    std::uint32_t hash = 2166136261u ^ m_seed;
+    for (const wchar_t c : code)
+        hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+    hash ^= hash >> 16;
+    hash *= 0x85EBCA6Bu;
+    hash ^= hash >> 13;
+    return hash;
+}
+
+void CPointTable::GrowCodeSlots()
+{
+    std::vector<std::uint32_t> slots(m_codeSlots.empty() ? 16 : m_codeSlots.size() * 2);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t index = 0; index < m_codes.size(); ++index)
+    {
+        std::size_t at = CodeHash(m_codes[index]) & mask;
+        while (slots[at] != 0)
+            at = (at + 1) & mask;
+        slots[at] = index + 1;
+    }
+    m_codeSlots.swap(slots);
 }
 
 void CPointTable::Grow()

@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class CPointTable
@@ -70,6 +69,8 @@ private:
     void Spread() const;
     const unsigned char* Store(std::string_view packed);
     std::uint32_t InternCode(std::wstring_view code);
+    std::uint32_t CodeHash(std::wstring_view code) const;
+    void GrowCodeSlots();
     void Grow();
 
     std::deque<CEntry> m_entries;
@@ -81,7 +82,9 @@ private:
     std::size_t m_blockSize = 0;
     // A deque, so that each code stays where it is and the index can look at it in place.
     std::deque<std::wstring> m_codes;
-    std::unordered_map<std::wstring_view, std::uint32_t> m_codeIndex;
+    // Open addressing over the codes: index + 1 into m_codes, 0 for an empty slot. A job has few
+    // codes, each looked up for every point, so the look-up is a hash and a compare or two.
+    std::vector<std::uint32_t> m_codeSlots;
     std::uint32_t m_lastCode = 0;
     // Scratch for the packed form of the number at hand, kept to spare an allocation a lookup.
     mutable std::string m_packed;
