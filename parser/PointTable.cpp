@@ -34,21 +34,27 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
 {
     const std::string_view packed = Pack(number);
     std::uint32_t hash = 0;
-    if (!m_slots.empty() && m_slots[Locate(packed, hash)].entry != 0)
-        return false;
+    // The empty slot where the number belongs, unless the table grows first.
+    std::size_t at = 0;
+    if (!m_slots.empty())
+    {
+        at = Locate(packed, hash);
+        if (m_slots[at].entry != 0)
+            return false;
+    }
     if ((m_entries.size() + 1) * 8 > m_slots.size() * kMaxLoadEighths)
     {
         Grow();
         hash = Hash(packed.data(), packed.size());
+        std::size_t probes = 0;
+        at = FindSlot(packed, hash, probes);
     }
     if (m_entries.size() >= UINT32_MAX - 1 || packed.size() > UINT32_MAX)
         throw std::length_error("point table full");
     const std::uint32_t codeIndex = InternCode(code);
     const unsigned char* stored = Store(packed);
     m_entries.push_back(CEntry{stored, static_cast<std::uint32_t>(packed.size()), codeIndex});
-    std::size_t probes = 0;
-    m_slots[FindSlot(packed, hash, probes)] =
-        CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
+    m_slots[at] = CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
     return true;
 }
 
