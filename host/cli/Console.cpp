@@ -5,7 +5,7 @@
 namespace Host
 {
 
-CConsole::CConsole(bool terminal) : m_progress(std::cerr, terminal) {}
+CConsole::CConsole(bool terminal) : m_terminal(terminal), m_progress(std::cerr, terminal) {}
 
 void CConsole::Write(const char* data, std::size_t size)
 {
@@ -17,6 +17,8 @@ void CConsole::Write(const char* data, std::size_t size)
 
 void CConsole::Progress(const std::string& path, float percent)
 {
+    if (!m_terminal)
+        return;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_progress.Show(path, percent);
 }

@@ -23,6 +23,8 @@ public:
     void ClearProgress();
 
 private:
+    // Fixed for the run: a bar that is never drawn costs no lock a line.
+    const bool m_terminal;
     std::mutex m_mutex;
     CProgressBar m_progress;
 };
