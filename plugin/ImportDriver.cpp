@@ -223,8 +223,24 @@ void CFileLines::CheckForControlZ()
 {
     const std::size_t unit = UnitSize();
     const std::size_t whole = m_end - (m_end - m_checked) % unit;
-    const std::size_t controlZ = Find(m_checked, whole, ControlZ);
     const std::size_t unchecked = m_checked;
+    bool nulWanted = m_walking && m_nextNul == kNoNul;
+    std::size_t controlZ = whole;
+    if (nulWanted && unit == 1)
+    {
+        // Both in one walk: a NUL found first is the next NUL, and the rest of the block is
+        // searched for Ctrl-Z alone; a Ctrl-Z found first has no NUL before it.
+        const std::size_t hit = FindEither(unchecked, whole, 0, ControlZ);
+        controlZ = hit;
+        if (hit < whole && m_buffer[hit] == '\0')
+        {
+            m_nextNul = hit;
+            controlZ = Find(hit + 1, whole, ControlZ);
+        }
+        nulWanted = false;
+    }
+    else
+        controlZ = Find(unchecked, whole, ControlZ);
     if (controlZ < whole)
     {
         m_end = m_checked = controlZ;
@@ -232,7 +248,7 @@ void CFileLines::CheckForControlZ()
     }
     else
         m_checked = whole;
-    if (m_walking && m_nextNul == kNoNul)
+    if (nulWanted)
     {
         const std::size_t nul = Find(unchecked, m_checked, 0);
         if (nul < m_checked)
@@ -301,6 +317,14 @@ bool CFileLines::IsUnit(std::size_t offset, unsigned int unit) const
     default:
         return b[0] == unit;
     }
+}
+
+std::size_t CFileLines::FindEither(std::size_t from, std::size_t end, char first, char second) const
+{
+    if (from >= end)
+        return end;
+    const char* data = m_buffer.data();
+    return static_cast<std::size_t>(FindEitherByte(data + from, data + end, first, second) - data);
 }
 
 std::size_t CFileLines::Find(std::size_t from, std::size_t end, unsigned int unit) const

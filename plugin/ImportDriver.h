@@ -94,6 +94,8 @@ private:
     std::size_t UnitSize() const;
     // The offset of the first unit at or after from that equals unit, or end.
     std::size_t Find(std::size_t from, std::size_t end, unsigned int unit) const;
+    // The same for either of two bytes, in a file of one-byte units.
+    std::size_t FindEither(std::size_t from, std::size_t end, char first, char second) const;
     bool IsUnit(std::size_t offset, unsigned int unit) const;
 
     IByteSource* m_source = nullptr;

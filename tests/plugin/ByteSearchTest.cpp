@@ -10,7 +10,8 @@
 #include <vector>
 
 // Every length around the sixteen-byte blocks, every start within a block, the byte absent or at
-// each place, bytes with the high bit set and a buffer full of the byte's neighbours.
+// each place, bytes with the high bit set and a buffer full of the byte's neighbours; the same
+// for the first of two bytes.
 TEST(FindByteTest, FindsTheFirstByteAsAPlainSearchDoes)
 {
     for (char wanted : {'\n', '\0', '\x1A', '\xFF'})
@@ -27,6 +28,14 @@ TEST(FindByteTest, FindsTheFirstByteAsAPlainSearchDoes)
                     const char* end = begin + length;
                     ASSERT_EQ(std::find(begin, end, wanted) - begin,
                               Driver::FindByte(begin, end, wanted) - begin)
+                        << "start " << start << " length " << length << " place " << place;
+                    // With a second byte wanted too, at another place, before or after.
+                    const char second = static_cast<char>(wanted ^ 0x40);
+                    if (length > 0)
+                        buffer[start + (place * 7 + 3) % length] = second;
+                    const auto isEither = [&](char c) { return c == wanted || c == second; };
+                    ASSERT_EQ(std::find_if(begin, end, isEither) - begin,
+                              Driver::FindEitherByte(begin, end, wanted, second) - begin)
                         << "start " << start << " length " << length << " place " << place;
                 }
 }
