@@ -51,20 +51,14 @@ private:
         CFieldList::CSpan* const spans = m_list.m_spans.data();
         m_next = spans + count;
         m_room = spans + std::min(m_list.m_spans.size(), m_list.m_limit);
-        m_full = count == m_list.m_limit;
     }
 
     // More spans while the list keeps more fields; they stay for later rows.
     bool MakeRoom()
     {
-        if (m_full)
-            return false;
         const std::size_t count = Kept();
-        if (count == m_list.m_limit)
-        {
-            m_full = true;
+        if (count >= m_list.m_limit)
             return false;
-        }
         m_list.m_spans.resize(std::min(m_list.m_limit, std::max<std::size_t>(8, count * 2)));
         Aim(count);
         return true;
@@ -74,7 +68,6 @@ private:
     wchar_t* const m_text;
     CFieldList::CSpan* m_next = nullptr;
     CFieldList::CSpan* m_room = nullptr;
-    bool m_full = false;
 };
 
 namespace

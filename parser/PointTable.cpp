@@ -25,6 +25,22 @@ std::uint32_t NewSeed(const void* table)
     return static_cast<std::uint32_t>(mixed >> 32);
 }
 
+// FNV-1a over the units from a start of the table's own, then the finaliser of MurmurHash3 to mix
+// the low bits that pick the slot.
+template <class Unit>
+std::uint32_t SeededHash(std::uint32_t seed, const Unit* units, std::size_t size)
+{
+    std::uint32_t hash = 2166136261u ^ seed;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ static_cast<std::uint32_t>(units[i])) * 16777619u;
+    hash ^= hash >> 16;
+    hash *= 0x85EBCA6Bu;
+    hash ^= hash >> 13;
+    hash *= 0xC2B2AE35u;
+    hash ^= hash >> 16;
+    return hash;
+}
+
 } // namespace
 
 CPointTable::CPointTable() : m_seed(NewSeed(this)) {}
@@ -139,17 +155,7 @@ std::uint32_t CPointTable::Hash(const char* packed, std::size_t size) const
 
 std::uint32_t CPointTable::SpreadHash(const char* packed, std::size_t size) const
 {
-    // FNV-1a from a start of this table's own, then the finaliser of MurmurHash3 to mix the low
-    // bits that pick the slot.
-    std::uint32_t hash = 2166136261u ^ m_seed;
-    for (std::size_t i = 0; i < size; ++i)
-        hash = (hash ^ static_cast<unsigned char>(packed[i])) * 16777619u;
-    hash ^= hash >> 16;
-    hash *= 0x85EBCA6Bu;
-    hash ^= hash >> 13;
-    hash *= 0xC2B2AE35u;
-    hash ^= hash >> 16;
-    return hash;
+    return SeededHash(m_seed, reinterpret_cast<const unsigned char*>(packed), size);
 }
 
 std::size_t CPointTable::FindSlot(std::string_view packed, std::uint32_t hash,
@@ -224,14 +230,8 @@ std::uint32_t CPointTable::InternCode(std::wstring_view code)
 
 std::uint32_t CPointTable::CodeHash(std::wstring_view code) const
 {
-    // As SpreadHash, over the characters: codes made to crowd one table do not crowd the next.
-    std::uint32_t hash = 2166136261u ^ m_seed;
-    for (const wchar_t c : code)
-        hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
-    hash ^= hash >> 16;
-    hash *= 0x85EBCA6Bu;
-    hash ^= hash >> 13;
-    return hash;
+    // Seeded as the numbers are: codes made to crowd one table do not crowd the next.
+    return SeededHash(m_seed, code.data(), code.size());
 }
 
 void CPointTable::GrowCodeSlots()
