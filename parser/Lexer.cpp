@@ -27,16 +27,13 @@ public:
 
     wchar_t* Text() const { return m_text; }
 
-    // Keeps the field [begin, end) of the text, already followed by its NUL. False, with nothing
-    // kept, past the fields the list keeps.
-    bool Keep(const wchar_t* begin, const wchar_t* end)
+    // Keeps the field of size characters at offset in the text, already followed by its NUL,
+    // unless the list keeps no more fields.
+    void Keep(std::size_t offset, std::size_t size)
     {
         if (m_next == m_room && !MakeRoom())
-            return false;
-        m_next->offset = static_cast<std::size_t>(begin - m_text);
-        m_next->size = static_cast<std::size_t>(end - begin);
-        ++m_next;
-        return true;
+            return;
+        *m_next++ = CFieldList::CSpan{offset, size};
     }
 
     // The row is done: the list holds the fields kept.
@@ -83,7 +80,7 @@ struct RowRule
     static constexpr bool TrimsBlanks = true;
 
     explicit RowRule(wchar_t separator_)
-        : separator(separator_), lowSpecials(Bit(L'\'') | Bit(L'"') | Bit(separator_))
+        : separator(separator_), blanksNotSeparating(kBlanks & ~Bit(separator_))
     {
     }
 
@@ -92,16 +89,16 @@ struct RowRule
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     bool IsSeparator(wchar_t c) const { return c == separator; }
     static bool IsQuote(wchar_t c) { return c == L'\'' || c == L'"'; }
-    // Neither escape, separator nor quote. Digits, points, blanks and signs, most of a row, are
-    // below 64 and need one test of a mask; the escape is above.
-    bool IsOrdinary(wchar_t c) const
+    // A blank before a field's first character, which the trim would drop. Outside quotes a blank
+    // that separates fields is none. Blanks are below 64 and need one test of a mask.
+    bool IsLeadingBlank(wchar_t c, bool inQuotes) const
     {
         const auto code = static_cast<std::uint32_t>(c);
-        return code < 64 ? ((lowSpecials >> code) & 1) == 0 : c != L'\\' && c != separator;
+        return code < 64 && (((inQuotes ? kBlanks : blanksNotSeparating) >> code) & 1) != 0;
     }
 
     wchar_t separator;
-    std::uint64_t lowSpecials;
+    std::uint64_t blanksNotSeparating;
 
 private:
     static std::uint64_t Bit(wchar_t c)
@@ -109,6 +106,8 @@ private:
         const auto code = static_cast<std::uint32_t>(c);
         return code < 64 ? std::uint64_t{1} << code : 0;
     }
+    static constexpr std::uint64_t kBlanks =
+        (std::uint64_t{1} << L' ') | (std::uint64_t{1} << L'\t');
 };
 
 struct WordsRule
@@ -118,7 +117,6 @@ struct WordsRule
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'"'; }
-    static bool IsOrdinary(wchar_t c) { return !IsEscape(c) && !IsSeparator(c) && !IsQuote(c); }
 };
 
 struct HeaderKeywordRule
@@ -128,25 +126,27 @@ struct HeaderKeywordRule
     static bool IsEscape(wchar_t) { return false; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
     static bool IsQuote(wchar_t c) { return c == L'\''; }
-    static bool IsOrdinary(wchar_t c) { return !IsSeparator(c) && !IsQuote(c); }
 };
 
+// A row is taken Step characters at a time: each step stores its characters in the field list's
+// buffer (ASCII bytes widened) and gives a mask with one bit a character that may be a special,
+// so that the scanner goes from special to special and never looks at the ordinary characters
+// between them, which are most of a row.
 #if ORVA_SSE2
 
-// Copies the run of ordinary characters that a row is mostly made of, many a step: decoded
-// characters eight at a time, as 16-bit lanes, and ASCII bytes sixteen at a time, each stored
-// widened to a character. A Windows wchar_t is a 16-bit lane already and compares exactly.
-// Linux's 32-bit characters are narrowed with signed saturation, which turns every character above
-// 0x7FFF into 0x7FFF: there a special above 0x7FFF (a separator may be one) makes every such
-// character a candidate, so no special is missed; the caller looks at a candidate again, one
-// character at a time, and so a candidate that is ordinary only costs time. A special above ASCII
-// can be no byte of an ASCII row and is looked for there as 0x80, which none is.
+// Decoded characters go eight a step, as 16-bit lanes, and ASCII bytes sixteen. A Windows wchar_t
+// is a 16-bit lane already and compares exactly. Linux's 32-bit characters are narrowed with
+// signed saturation, which turns every character above 0x7FFF into 0x7FFF: there a special above
+// 0x7FFF (a separator may be one) makes every such character a candidate, so no special is
+// missed; the scanner looks at each candidate itself, and so a candidate that is ordinary only
+// costs time. A special above ASCII can be no byte of an ASCII row and is looked for there as
+// 0x80, which none is.
 template <class Char> class CSpecialFinder
 {
     static constexpr bool kBytes = sizeof(Char) == 1;
 
 public:
-    static constexpr std::ptrdiff_t Step = kBytes ? 16 : 8;
+    static constexpr std::size_t Step = kBytes ? 16 : 8;
 
     explicit CSpecialFinder(const std::array<wchar_t, 4>& specials)
         : m_first(Lanes(specials[0])), m_second(Lanes(specials[1])), m_third(Lanes(specials[2])),
@@ -154,30 +154,18 @@ public:
     {
     }
 
-    // Copies [p, candidate) to out and returns the first candidate, or where fewer than Step
-    // characters are left. Each step stores all its characters before it knows how many are
-    // ordinary, so out must have Step characters of room wherever the copy could reach.
-    const Char* Copy(const Char* p, const Char* end, wchar_t*& out) const
+    // Stores the Step characters at p to out; bit k of the mask is set when the character k may
+    // be a special.
+    unsigned Take(const Char* p, wchar_t* out) const
     {
-        while (end - p >= Step)
-        {
-            const __m128i lanes = LoadAndStore(p, out);
-            const __m128i found =
-                _mm_or_si128(_mm_or_si128(Equal(lanes, m_first), Equal(lanes, m_second)),
-                             _mm_or_si128(Equal(lanes, m_third), Equal(lanes, m_fourth)));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(found));
-            if (mask != 0)
-            {
-                // One mask bit a byte lane, two a 16-bit one.
-                const auto ordinary =
-                    static_cast<std::ptrdiff_t>(__builtin_ctz(mask) / (kBytes ? 1 : 2));
-                out += ordinary;
-                return p + ordinary;
-            }
-            p += Step;
-            out += Step;
-        }
-        return p;
+        const __m128i lanes = LoadAndStore(p, out);
+        const __m128i found =
+            _mm_or_si128(_mm_or_si128(Equal(lanes, m_first), Equal(lanes, m_second)),
+                         _mm_or_si128(Equal(lanes, m_third), Equal(lanes, m_fourth)));
+        if constexpr (kBytes)
+            return static_cast<unsigned>(_mm_movemask_epi8(found));
+        else
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(found, found))) & 0xFF;
     }
 
 private:
@@ -234,23 +222,38 @@ private:
 
 template <class Char> class CSpecialFinder;
 
-// The portable scan of characters: the caller's loop over single characters does all the work.
+// The portable step over characters compares each with the four specials.
 template <> class CSpecialFinder<wchar_t>
 {
 public:
-    static constexpr std::ptrdiff_t Step = 0;
+    static constexpr std::size_t Step = 8;
 
-    explicit CSpecialFinder(const std::array<wchar_t, 4>&) {}
-    const wchar_t* Copy(const wchar_t* p, const wchar_t*, wchar_t*&) const { return p; }
+    explicit CSpecialFinder(const std::array<wchar_t, 4>& specials) : m_specials(specials) {}
+
+    unsigned Take(const wchar_t* p, wchar_t* out) const
+    {
+        unsigned mask = 0;
+        for (std::size_t k = 0; k < Step; ++k)
+        {
+            const wchar_t c = p[k];
+            out[k] = c;
+            const bool special = c == m_specials[0] || c == m_specials[1] || c == m_specials[2] ||
+                                 c == m_specials[3];
+            mask |= static_cast<unsigned>(special) << k;
+        }
+        return mask;
+    }
+
+private:
+    std::array<wchar_t, 4> m_specials;
 };
 
-// The portable scan of ASCII bytes goes eight a step in a word, each step storing its eight
-// characters widened. The specials are found exactly (ZeroBytes marks no other byte), so the first
-// mark is the first special.
+// The portable step over ASCII bytes takes eight in a word. The specials are found exactly
+// (ZeroBytes marks no other byte).
 template <> class CSpecialFinder<unsigned char>
 {
 public:
-    static constexpr std::ptrdiff_t Step = 8;
+    static constexpr std::size_t Step = 8;
 
     explicit CSpecialFinder(const std::array<wchar_t, 4>& specials)
         : m_first(Word(specials[0])), m_second(Word(specials[1])), m_third(Word(specials[2])),
@@ -258,26 +261,14 @@ public:
     {
     }
 
-    const unsigned char* Copy(const unsigned char* p, const unsigned char* end, wchar_t*& out) const
+    unsigned Take(const unsigned char* p, wchar_t* out) const
     {
         using namespace Platform::Words;
-        while (end - p >= Step)
-        {
-            const std::uint64_t word = Load(p);
-            for (std::ptrdiff_t i = 0; i < Step; ++i)
-                out[i] = p[i];
-            const std::uint64_t marks = ZeroBytes(word ^ m_first) | ZeroBytes(word ^ m_second) |
-                                        ZeroBytes(word ^ m_third) | ZeroBytes(word ^ m_fourth);
-            if (marks != 0)
-            {
-                const auto ordinary = static_cast<std::ptrdiff_t>(FirstMarked(marks));
-                out += ordinary;
-                return p + ordinary;
-            }
-            p += Step;
-            out += Step;
-        }
-        return p;
+        const std::uint64_t word = Load(p);
+        for (std::size_t k = 0; k < Step; ++k)
+            out[k] = p[k];
+        return MarkedBytes(ZeroBytes(word ^ m_first) | ZeroBytes(word ^ m_second) |
+                           ZeroBytes(word ^ m_third) | ZeroBytes(word ^ m_fourth));
     }
 
 private:
@@ -302,11 +293,27 @@ bool IsBlank(wchar_t c)
     return c == L' ' || c == L'\t';
 }
 
+// The finder's step over a row shorter than a step: the row is taken from a copy padded with
+// NULs, so that nothing past it is read, and a padding NUL is no special.
+template <class Finder, class Char>
+unsigned TakeShort(const Finder& finder, const Char* row, std::size_t size, wchar_t* out)
+{
+    Char padded[Finder::Step] = {};
+    std::copy(row, row + size, padded);
+    return finder.Take(padded, out) & ((1u << size) - 1);
+}
+
 // Cuts [begin, end) into the list's buffer, each field followed by a NUL and, with
 // Rule::TrimsBlanks, trimmed of blanks at both ends. An empty input gives no field at all; a
 // separator at the very end gives one more empty field. An unclosed quote runs to the end of the
 // input. A field past those the list keeps is scanned all the same, so that a bad escape anywhere
-// rejects the row, and its room is used again by the next.
+// rejects the row.
+//
+// The row's characters are stored in the buffer where they stand in the row, and each field is
+// made in place: a field without escapes or quotes inside it is where it stands already, its NUL
+// on the separator after it, and only the characters after a quote or an escape that is dropped
+// from a field are moved back. What is written never passes what is read, so the characters
+// still to be read are intact.
 template <class Rule, class Char>
 void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CFieldList& fields)
 {
@@ -315,71 +322,111 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
 
     using Finder = CSpecialFinder<Char>;
     const Finder finder(rule.Specials());
-    CFieldWriter writer(fields, static_cast<std::size_t>(end - begin), Finder::Step);
-    wchar_t* out = writer.Text();
-    wchar_t* fieldStart = out;
+    const auto size = static_cast<std::size_t>(end - begin);
+    CFieldWriter writer(fields, size, Finder::Step);
+    wchar_t* const text = writer.Text();
+
+    std::size_t read = 0;       // the first character of the row not yet taken into a field
+    std::size_t write = 0;      // where the field's next character goes
+    std::size_t fieldStart = 0; // equal to write until the field has a character
+    bool inQuotes = false;
+
+    // The ordinary characters [read, to) join the field.
+    auto takeRun = [&](std::size_t to)
+    {
+        if (write != read && to != read)
+            std::memmove(text + write, text + read, (to - read) * sizeof(wchar_t));
+        write += to - read;
+        read = to;
+    };
+    // Reading goes on at next. A field with no character yet starts there, past the blanks that
+    // would be trimmed from it, so that its characters need no moving.
+    auto readFrom = [&](std::size_t next)
+    {
+        read = next;
+        if (write != fieldStart)
+            return;
+        if constexpr (Rule::TrimsBlanks)
+            while (read != size && rule.IsLeadingBlank(begin[read], inQuotes))
+                ++read;
+        fieldStart = write = read;
+    };
     auto completeField = [&]()
     {
-        // Blanks before the first character are never stored (see below), so only the end needs
-        // trimming.
-        wchar_t* last = out;
-        if (Rule::TrimsBlanks)
-            while (last != fieldStart && IsBlank(last[-1]))
+        std::size_t last = write;
+        if constexpr (Rule::TrimsBlanks)
+            while (last != fieldStart && IsBlank(text[last - 1]))
                 --last;
-        *last = L'\0';
-        out = writer.Keep(fieldStart, last) ? last + 1 : fieldStart;
-        fieldStart = out;
+        text[last] = L'\0';
+        writer.Keep(fieldStart, last - fieldStart);
     };
-
-    const Char* p = begin;
-    bool inQuotes = false;
-    while (p != end)
+    // The special at, its run before it taken.
+    auto escape = [&](std::size_t at)
     {
-        // Blanks before a field's first character would be trimmed from it anyway.
-        if (Rule::TrimsBlanks && out == fieldStart)
-            while (p != end && IsBlank(*p) && (inQuotes || !rule.IsSeparator(*p)))
-                ++p;
-        // A special right away, as a quote or a separator after a field often is, skips the
-        // vector setup.
-        if (p != end && rule.IsOrdinary(*p))
+        if (at + 1 == size)
+            ThrowEscapeError("cannot end with escape");
+        const wchar_t next = begin[at + 1];
+        if (next == L'n')
+            text[write++] = L'\n';
+        else if (rule.IsQuote(next) || rule.IsSeparator(next) || rule.IsEscape(next))
         {
-            p = finder.Copy(p, end, out);
-            while (p != end && rule.IsOrdinary(*p))
-                *out++ = *p++;
-        }
-        if (p == end)
-            break;
-
-        const wchar_t c = *p++;
-        if (rule.IsEscape(c))
-        {
-            if (p == end)
-                ThrowEscapeError("cannot end with escape");
-            const wchar_t next = *p++;
-            if (next == L'n')
-                *out++ = L'\n';
-            else if (rule.IsQuote(next) || rule.IsSeparator(next) || rule.IsEscape(next))
-            {
-                // An escaped blank separator before the field's first character would be
-                // trimmed from it.
-                if (!Rule::TrimsBlanks || out != fieldStart || !IsBlank(next))
-                    *out++ = next;
-            }
-            else
-                ThrowEscapeError("unknown escape sequence");
-        }
-        else if (rule.IsSeparator(c))
-        {
-            if (inQuotes)
-                *out++ = c;
-            else
-                completeField();
+            // An escaped blank separator before the field's first character would be trimmed.
+            if (!Rule::TrimsBlanks || write != fieldStart || !IsBlank(next))
+                text[write++] = next;
         }
         else
+            ThrowEscapeError("unknown escape sequence");
+        readFrom(at + 2);
+    };
+
+    // The last step of a longer row is the step that ends with the row, taken first: its
+    // characters are stored before any field is made, and again, the same, by the step before it,
+    // so that no character still to be read is overwritten.
+    const std::size_t lastStep = size - size % Finder::Step;
+    unsigned lastCandidates = 0;
+    if (size < Finder::Step)
+        lastCandidates = TakeShort(finder, begin, size, text);
+    else if (lastStep != size)
+        lastCandidates = finder.Take(end - Finder::Step, text + size - Finder::Step) >>
+                         (Finder::Step - (size - lastStep));
+
+    readFrom(0);
+    for (std::size_t base = 0; base < size; base += Finder::Step)
+    {
+        unsigned candidates =
+            base == lastStep ? lastCandidates : finder.Take(begin + base, text + base);
+        for (; candidates != 0; candidates &= candidates - 1)
         {
-            inQuotes = !inQuotes;
+            const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(candidates));
+            // Taken already: escaped, or a blank skipped before a field.
+            if (at < read)
+                continue;
+            const wchar_t c = begin[at];
+            if (rule.IsEscape(c))
+            {
+                takeRun(at);
+                escape(at);
+            }
+            else if (rule.IsSeparator(c))
+            {
+                // Quoted, a separator is an ordinary character.
+                if (inQuotes)
+                    continue;
+                takeRun(at);
+                completeField();
+                fieldStart = write = at + 1;
+                readFrom(at + 1);
+            }
+            else if (rule.IsQuote(c))
+            {
+                takeRun(at);
+                inQuotes = !inQuotes;
+                readFrom(at + 1);
+            }
+            // Anything else is an ordinary character, and stays in the run.
         }
     }
+    takeRun(size);
     completeField();
     writer.Finish();
 }
@@ -414,11 +461,9 @@ void ScanIntoList(const Char* begin, const Char* end, wchar_t terminator, const 
 
 wchar_t* CFieldList::Prepare(std::size_t lineSize, std::size_t slack)
 {
-    // Every character comes from at least one of the line's, and each field kept adds a NUL; the
-    // field being scanned needs one more.
-    const std::size_t terminators = std::min(m_limit, lineSize + 1) + 1;
-    if (m_text.size() < lineSize + terminators + slack)
-        m_text.resize(lineSize + terminators + slack);
+    // The fields are made in place, and a NUL may follow the last character.
+    if (m_text.size() < lineSize + 1 + slack)
+        m_text.resize(lineSize + 1 + slack);
     return &m_text[0];
 }
 

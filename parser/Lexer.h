@@ -79,8 +79,8 @@ private:
     // The scanner fills the list through a writer of its own.
     friend class CFieldWriter;
 
-    // Room for the fields of a line of this many characters (its characters and a NUL a field)
-    // and slack characters more, and where they go.
+    // Room for the fields of a line of this many characters, made in place with a NUL after
+    // each, and slack characters more, and where they go.
     wchar_t* Prepare(std::size_t lineSize, std::size_t slack);
 
     struct CSpan

@@ -44,5 +44,16 @@ inline std::size_t FirstMarked(std::uint64_t marks)
 #endif
 }
 
+// The bytes that ZeroBytes marked, as bits: bit k for the byte k in memory. Each mark, moved to
+// bit 0 of its byte, is copied by the product to bit 56 + k, where no other copy and no carry
+// lands.
+inline unsigned MarkedBytes(std::uint64_t marks)
+{
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    marks = __builtin_bswap64(marks);
+#endif
+    return static_cast<unsigned>(((marks >> 7) * 0x0102040810204080u) >> 56);
+}
+
 } // namespace Words
 } // namespace Platform
