@@ -390,14 +390,25 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
         lastCandidates = finder.Take(end - Finder::Step, text + size - Finder::Step) >>
                          (Finder::Step - (size - lastStep));
 
+    // The steps of a window of the row are taken before its candidates are walked, so that the
+    // walk runs once a window, not once a step: how many candidates a step has is anyone's guess,
+    // and each walk ends with a branch that the processor cannot foresee.
+    constexpr std::size_t kWindow = 64;
+    static_assert(kWindow % Finder::Step == 0, "a window is whole steps");
     readFrom(0);
-    for (std::size_t base = 0; base < size; base += Finder::Step)
+    for (std::size_t window = 0; window < size; window += kWindow)
     {
-        unsigned candidates =
-            base == lastStep ? lastCandidates : finder.Take(begin + base, text + base);
+        std::uint64_t candidates = 0;
+        const std::size_t windowEnd = std::min(size, window + kWindow);
+        for (std::size_t base = window; base < windowEnd; base += Finder::Step)
+        {
+            const unsigned step =
+                base == lastStep ? lastCandidates : finder.Take(begin + base, text + base);
+            candidates |= std::uint64_t{step} << (base - window);
+        }
         for (; candidates != 0; candidates &= candidates - 1)
         {
-            const std::size_t at = base + static_cast<std::size_t>(__builtin_ctz(candidates));
+            const std::size_t at = window + static_cast<std::size_t>(__builtin_ctzll(candidates));
             // Taken already: escaped, or a blank skipped before a field.
             if (at < read)
                 continue;
