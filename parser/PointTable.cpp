@@ -210,40 +210,77 @@ const unsigned char* CPointTable::Store(std::string_view packed)
     return at;
 }
 
+std::uint64_t CPointTable::CodeKey(std::wstring_view code)
+{
+    if (code.size() > 7)
+        return kLongCode;
+    std::uint64_t key = code.size();
+    for (std::size_t i = 0; i < code.size(); ++i)
+    {
+        const auto c = static_cast<std::uint32_t>(code[i]);
+        if (c > 0xFF)
+            return kLongCode;
+        key |= static_cast<std::uint64_t>(c) << (8 * (i + 1));
+    }
+    return key;
+}
+
 std::uint32_t CPointTable::InternCode(std::wstring_view code)
 {
+    const std::uint64_t key = CodeKey(code);
     // The code given last is most often the one given next.
-    if (!m_codes.empty() && m_codes[m_lastCode] == code)
+    if (key == m_lastCodeKey && key != kLongCode)
         return m_lastCode;
     if ((m_codes.size() + 1) * 2 > m_codeSlots.size())
         GrowCodeSlots();
     const std::size_t mask = m_codeSlots.size() - 1;
-    std::size_t at = CodeHash(code) & mask;
-    for (; m_codeSlots[at] != 0; at = (at + 1) & mask)
-        if (m_codes[m_codeSlots[at] - 1] == code)
-            return m_lastCode = m_codeSlots[at] - 1;
+    std::size_t at = CodeHash(key, code) & mask;
+    for (; m_codeSlots[at].index != 0; at = (at + 1) & mask)
+    {
+        const CCodeSlot& slot = m_codeSlots[at];
+        if (slot.key == key && (key != kLongCode || m_codes[slot.index - 1] == code))
+            return RememberCode(key, slot.index - 1);
+    }
     const auto index = static_cast<std::uint32_t>(m_codes.size());
     m_codes.emplace_back(code);
-    m_codeSlots[at] = index + 1;
-    return m_lastCode = index;
+    m_codeSlots[at] = CCodeSlot{key, index + 1};
+    return RememberCode(key, index);
 }
 
-std::uint32_t CPointTable::CodeHash(std::wstring_view code) const
+std::uint32_t CPointTable::RememberCode(std::uint64_t key, std::uint32_t index)
 {
-    // Seeded as the numbers are: codes made to crowd one table do not crowd the next.
-    return SeededHash(m_seed, code.data(), code.size());
+    m_lastCodeKey = key;
+    m_lastCode = index;
+    return index;
+}
+
+std::uint32_t CPointTable::CodeHash(std::uint64_t key, std::wstring_view code) const
+{
+    // Seeded as the numbers are: codes made to crowd one table do not crowd the next. A short
+    // code's key is mixed whole with the finaliser of MurmurHash3's 64-bit hash.
+    if (key == kLongCode)
+        return SeededHash(m_seed, code.data(), code.size());
+    key ^= static_cast<std::uint64_t>(m_seed) * 0x9E3779B97F4A7C15ull;
+    key ^= key >> 33;
+    key *= 0xFF51AFD7ED558CCDull;
+    key ^= key >> 33;
+    key *= 0xC4CEB9FE1A85EC53ull;
+    key ^= key >> 33;
+    return static_cast<std::uint32_t>(key);
 }
 
 void CPointTable::GrowCodeSlots()
 {
-    std::vector<std::uint32_t> slots(m_codeSlots.empty() ? 16 : m_codeSlots.size() * 2);
+    std::vector<CCodeSlot> slots(m_codeSlots.empty() ? 16 : m_codeSlots.size() * 2);
     const std::size_t mask = slots.size() - 1;
-    for (std::uint32_t index = 0; index < m_codes.size(); ++index)
+    for (const CCodeSlot& slot : m_codeSlots)
     {
-        std::size_t at = CodeHash(m_codes[index]) & mask;
-        while (slots[at] != 0)
+        if (slot.index == 0)
+            continue;
+        std::size_t at = CodeHash(slot.key, m_codes[slot.index - 1]) & mask;
+        while (slots[at].index != 0)
             at = (at + 1) & mask;
-        slots[at] = index + 1;
+        slots[at] = slot;
     }
     m_codeSlots.swap(slots);
 }

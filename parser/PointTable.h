@@ -68,8 +68,13 @@ private:
     // where they are looked up changes, so a look-up may do it.
     void Spread() const;
     const unsigned char* Store(std::string_view packed);
+    // A code of up to seven characters below 256, nearly every code, is one word: its length in
+    // the low byte and a character a byte above it, so that no two codes share a word. Any
+    // other code is kLongCode, which no short code is, and is compared as a string.
+    static std::uint64_t CodeKey(std::wstring_view code);
     std::uint32_t InternCode(std::wstring_view code);
-    std::uint32_t CodeHash(std::wstring_view code) const;
+    std::uint32_t RememberCode(std::uint64_t key, std::uint32_t index);
+    std::uint32_t CodeHash(std::uint64_t key, std::wstring_view code) const;
     void GrowCodeSlots();
     void Grow();
 
@@ -82,9 +87,16 @@ private:
     std::size_t m_blockSize = 0;
     // A deque, so that each code stays where it is and the index can look at it in place.
     std::deque<std::wstring> m_codes;
-    // Open addressing over the codes: index + 1 into m_codes, 0 for an empty slot. A job has few
-    // codes, each looked up for every point, so the look-up is a hash and a compare or two.
-    std::vector<std::uint32_t> m_codeSlots;
+    static constexpr std::uint64_t kLongCode = 0xFF;
+    struct CCodeSlot
+    {
+        std::uint64_t key;
+        std::uint32_t index; // index + 1 into m_codes; 0 is an empty slot
+    };
+    // Open addressing over the codes. A job has few codes, each looked up for every point, so the
+    // look-up is a hash of a word and a compare of words or two.
+    std::vector<CCodeSlot> m_codeSlots;
+    std::uint64_t m_lastCodeKey = kLongCode;
     std::uint32_t m_lastCode = 0;
     // Scratch for the packed form of the number at hand, kept to spare an allocation a lookup.
     mutable std::string m_packed;

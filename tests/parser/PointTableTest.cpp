@@ -26,6 +26,16 @@ std::wstring RandomNumber(std::mt19937& random)
     return number;
 }
 
+// Codes of one word and of none, with the row's digit: empty, seven characters and eight, a
+// character below 256 and one above, and a NUL inside.
+std::wstring CodeOfRow(int row)
+{
+    static const std::wstring kShapes[] = {L"",     L"C",     L"123456", L"1234567",
+                                           L"\xFF", L"\x100", L"C\0",    L"C\x4000"};
+    const std::wstring& shape = kShapes[row % 8];
+    return shape.empty() ? shape : shape + std::to_wstring(row % 7);
+}
+
 // The table against a std::map that keeps the first code, over enough numbers to grow it many
 // times and with most numbers given more than once.
 TEST(PointTable, KeepsTheFirstCodeOfEachNumberAsAMapWould)
@@ -39,7 +49,7 @@ TEST(PointTable, KeepsTheFirstCodeOfEachNumberAsAMapWould)
         for (int i = 0; i < 20000; ++i)
         {
             const std::wstring number = RandomNumber(random);
-            const std::wstring code = i % 3 == 0 ? L"" : L"C" + std::to_wstring(i % 50);
+            const std::wstring code = CodeOfRow(i);
             const bool added = model.emplace(number, code).second;
             if (added)
                 order.push_back(number);
