@@ -69,7 +69,12 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
         throw std::length_error("point table full");
     const std::uint32_t codeIndex = InternCode(code);
     const unsigned char* stored = Store(packed);
-    m_entries.push_back(CEntry{stored, static_cast<std::uint32_t>(packed.size()), codeIndex});
+    // Field by field into the new entry: an entry made on the stack first is copied with one
+    // wide load of its narrower stores, which the processor cannot forward and waits for.
+    CEntry& entry = m_entries.emplace_back();
+    entry.number = stored;
+    entry.size = static_cast<std::uint32_t>(packed.size());
+    entry.code = codeIndex;
     m_slots[at] = CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
     return true;
 }
