@@ -92,22 +92,24 @@ void CDatabasePoints::HandleRow()
     receiver->BeginPoint(m_fields[m_pointIdColumn].c_str());
     context.NoteRecordOpened();
     ILinearConverter* const linear = context.BorrowLinearConverter();
-    SendCoordinate(linear, m_northColumn, &IGroundDataReceiver::SetNorth);
-    SendCoordinate(linear, m_eastColumn, &IGroundDataReceiver::SetEast);
-    SendCoordinate(linear, m_elevationColumn, &IGroundDataReceiver::SetElevation);
+    if (const std::optional<double> north = Coordinate(linear, m_northColumn))
+        receiver->SetNorth(*north);
+    if (const std::optional<double> east = Coordinate(linear, m_eastColumn))
+        receiver->SetEast(*east);
+    if (const std::optional<double> elevation = Coordinate(linear, m_elevationColumn))
+        receiver->SetElevation(*elevation);
     if (hasClass)
         receiver->SetPointClass(1);
     if (!code.empty())
         receiver->SetCode(code.c_str());
 }
 
-void CDatabasePoints::SendCoordinate(ILinearConverter* converter, std::int32_t column,
-                                     void (IGroundDataReceiver::*set)(double))
+std::optional<double> CDatabasePoints::Coordinate(ILinearConverter* converter,
+                                                  std::int32_t column) const
 {
     if (!m_fields.Has(column) || m_fields[column].empty())
-        return;
-    if (const std::optional<double> value = ConvertField(converter, m_fields[column]))
-        (Context()->GetReceiver()->*set)(*value);
+        return std::nullopt;
+    return ConvertField(converter, m_fields[column]);
 }
 
 std::wstring_view CDatabasePoints::Name() const

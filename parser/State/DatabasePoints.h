@@ -4,6 +4,7 @@
 #include "plugin/HostInterfaces.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace State
 {
@@ -23,9 +24,8 @@ private:
     bool ReadsRows() const override;
     void HandleUnreadRow() override;
 
-    // Sends one coordinate through the linear converter when its field holds text that converts.
-    void SendCoordinate(ILinearConverter* converter, std::int32_t column,
-                        void (IGroundDataReceiver::*set)(double));
+    // A coordinate through the linear converter, when its field holds text that converts.
+    std::optional<double> Coordinate(ILinearConverter* converter, std::int32_t column) const;
 
     // Column positions in the head's list, -1 when the head does not list the column.
     const std::int32_t m_pointNoColumn;
