@@ -27,7 +27,7 @@ struct MeteoReadings
 typedef CPointTable PointTable;                           // point number -> point code
 typedef std::map<std::wstring, MeteoReadings> MeteoTable; // station number -> readings
 typedef std::map<std::wstring, double> InstrumentTable;   // instrument name -> offset, radians
-typedef std::map<std::wstring, double> ConfigTable;       // configuration number -> offset
+typedef std::map<std::wstring, double, std::less<>> ConfigTable; // configuration number -> offset
 
 // Converter getters return a new reference (empty when the host gave none); setters add their own
 // reference to the new converter before releasing the one they replace.

@@ -86,7 +86,7 @@ void CTheodoliteSlope::SendDate(IGroundDataReceiver& receiver)
 void CTheodoliteSlope::SendVerticalAngleOffset(IGroundDataReceiver& receiver)
 {
     const ConfigTable& configs = Context()->GetConfigTable();
-    const auto config = configs.find(m_fields[m_configColumn].str());
+    const auto config = configs.find(std::wstring_view(m_fields[m_configColumn]));
     if (config != configs.end())
     {
         receiver.SetVerticalAngleOffset(config->second);
