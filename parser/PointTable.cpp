@@ -1,5 +1,6 @@
 #include "parser/PointTable.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -68,11 +69,11 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
     if (m_entries.size() >= UINT32_MAX - 1 || packed.size() > UINT32_MAX)
         throw std::length_error("point table full");
     const std::uint32_t codeIndex = InternCode(code);
-    const unsigned char* stored = Store(packed);
+    const std::uint64_t held = Keep(packed);
     // Field by field into the new entry: an entry made on the stack first is copied with one
     // wide load of its narrower stores, which the processor cannot forward and waits for.
     CEntry& entry = m_entries.emplace_back();
-    entry.number = stored;
+    entry.number = held;
     entry.size = static_cast<std::uint32_t>(packed.size());
     entry.code = codeIndex;
     m_slots[at] = CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
@@ -104,10 +105,12 @@ std::size_t CPointTable::Locate(std::string_view packed, std::uint32_t& hash) co
 std::string_view CPointTable::Pack(std::wstring_view number) const
 {
     // No character takes more than five bytes. The scratch only grows, as resizing it to each
-    // number would clear the bytes about to be written.
-    if (m_packed.size() < number.size() * 5)
-        m_packed.resize(number.size() * 5);
+    // number would clear the bytes about to be written. Its first word is cleared, so that a
+    // short number is a word with zeros past it (HeldWord).
+    if (m_packed.size() < std::max(kHeldBytes, number.size() * 5))
+        m_packed.resize(std::max(kHeldBytes, number.size() * 5));
     char* out = &m_packed[0];
+    std::memset(out, 0, kHeldBytes);
     for (const wchar_t c : number)
     {
         auto value = static_cast<std::uint32_t>(c);
@@ -128,7 +131,7 @@ std::wstring CPointTable::Unpack(const CEntry& entry)
     unsigned shift = 0;
     for (std::uint32_t i = 0; i < entry.size; ++i)
     {
-        const unsigned char byte = entry.number[i];
+        const unsigned char byte = Bytes(entry)[i];
         value |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
         shift += 7;
         if (byte < 0x80)
@@ -175,8 +178,11 @@ std::size_t CPointTable::FindSlot(std::string_view packed, std::uint32_t hash,
         if (slot.hash != hash)
             continue;
         const CEntry& entry = m_entries[slot.entry - 1];
-        if (entry.size == packed.size() &&
-            std::memcmp(entry.number, packed.data(), packed.size()) == 0)
+        if (entry.size != packed.size())
+            continue;
+        if (packed.size() <= kHeldBytes
+                ? entry.number == HeldWord(packed)
+                : std::memcmp(Bytes(entry), packed.data(), packed.size()) == 0)
             return at;
     }
 }
@@ -190,13 +196,34 @@ void CPointTable::Spread() const
     {
         const CEntry& entry = m_entries[i];
         const std::uint32_t hash =
-            SpreadHash(reinterpret_cast<const char*>(entry.number), entry.size);
+            SpreadHash(reinterpret_cast<const char*>(Bytes(entry)), entry.size);
         std::size_t at = hash & mask;
         while (slots[at].entry != 0)
             at = (at + 1) & mask;
         slots[at] = CSlot{static_cast<std::uint32_t>(i + 1), hash};
     }
     m_slots.swap(slots);
+}
+
+const unsigned char* CPointTable::Bytes(const CEntry& entry)
+{
+    if (entry.size <= kHeldBytes)
+        return reinterpret_cast<const unsigned char*>(&entry.number);
+    return reinterpret_cast<const unsigned char*>(static_cast<std::uintptr_t>(entry.number));
+}
+
+std::uint64_t CPointTable::HeldWord(std::string_view packed)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, packed.data(), kHeldBytes);
+    return word;
+}
+
+std::uint64_t CPointTable::Keep(std::string_view packed)
+{
+    if (packed.size() <= kHeldBytes)
+        return HeldWord(packed);
+    return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(Store(packed)));
 }
 
 const unsigned char* CPointTable::Store(std::string_view packed)

@@ -43,10 +43,14 @@ public:
 private:
     struct CEntry
     {
-        const unsigned char* number; // packed, in a block of m_blocks
-        std::uint32_t size;          // bytes of the packed number
-        std::uint32_t code;          // index into m_codes
+        // The packed number: up to kHeldBytes held here, in their order in memory and zeros past
+        // them, so that most numbers need no block and compare as a word; a longer number is in
+        // a block of m_blocks, and this is its address.
+        std::uint64_t number;
+        std::uint32_t size; // bytes of the packed number
+        std::uint32_t code; // index into m_codes
     };
+    static constexpr std::size_t kHeldBytes = sizeof(std::uint64_t);
     struct CSlot
     {
         std::uint32_t entry; // index + 1 into m_entries; 0 is an empty slot
@@ -67,6 +71,12 @@ private:
     // Hashes every number with SpreadHash from now on. The entries and their order stay: only
     // where they are looked up changes, so a look-up may do it.
     void Spread() const;
+    static const unsigned char* Bytes(const CEntry& entry);
+    // The first kHeldBytes of Pack's scratch, which packed is a view of: a short number as its
+    // entry holds it.
+    static std::uint64_t HeldWord(std::string_view packed);
+    // What an entry holds of packed: the number itself, or the address of its bytes in a block.
+    std::uint64_t Keep(std::string_view packed);
     const unsigned char* Store(std::string_view packed);
     // A code of up to seven characters below 256, nearly every code, is one word: its length in
     // the low byte and a character a byte above it, so that no two codes share a word. Any
