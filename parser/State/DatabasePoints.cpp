@@ -17,12 +17,13 @@ bool IsKnownClass(const CFieldView& text)
 {
     if (text.size() != 3)
         return false;
-    // Compared by hand: three characters do not pay for a call of the library's compare.
+    // Compared by hand: three characters do not pay for a call of the library's compare. All
+    // four are compared, with no branch for each, as which class a row gives is anyone's guess.
     const wchar_t* c = text.data();
-    for (const wchar_t* known : {L"FIX", L"ADJ", L"REF", L"AVG"})
-        if (c[0] == known[0] && c[1] == known[1] && c[2] == known[2])
-            return true;
-    return false;
+    bool known = false;
+    for (const wchar_t* name : {L"FIX", L"ADJ", L"REF", L"AVG"})
+        known |= (c[0] == name[0]) & (c[1] == name[1]) & (c[2] == name[2]);
+    return known;
 }
 
 } // namespace

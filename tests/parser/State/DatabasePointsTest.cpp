@@ -85,6 +85,7 @@ const RowCase kRows[] = {
     // Other class texts drop the row, but its code still enters the table.
     {L"1,P1,1,2,3,BM,fix", {}, L"BM"},
     {L"1,P1,1,2,3,BM,FIXED", {}, L"BM"},
+    {L"1,P1,1,2,3,BM,AVX", {}, L"BM"},
     {L"1,P1,1,2,3,BM,", {}, L"BM"},
     {L"1,P1,1,2,3,,XYZ", {}, L""},
     // A row shorter than the CLASS position has no class.
