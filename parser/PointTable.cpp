@@ -49,8 +49,8 @@ CPointTable::~CPointTable() = default;
 
 bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
 {
-    const std::string_view packed = Pack(number);
     std::uint32_t hash = 0;
+    const std::string_view packed = Pack(number, hash);
     // The empty slot where the number belongs, unless the table grows first.
     std::size_t at = 0;
     if (!m_slots.empty())
@@ -62,7 +62,6 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
     if ((m_entries.size() + 1) * 8 > m_slots.size() * kMaxLoadEighths)
     {
         Grow();
-        hash = Hash(packed.data(), packed.size());
         std::size_t probes = 0;
         at = FindSlot(packed, hash, probes);
     }
@@ -85,24 +84,24 @@ const std::wstring* CPointTable::FindCode(std::wstring_view number) const
     if (m_entries.empty())
         return nullptr;
     std::uint32_t hash = 0;
-    const CSlot& slot = m_slots[Locate(Pack(number), hash)];
+    const std::string_view packed = Pack(number, hash);
+    const CSlot& slot = m_slots[Locate(packed, hash)];
     return slot.entry ? &m_codes[m_entries[slot.entry - 1].code] : nullptr;
 }
 
 std::size_t CPointTable::Locate(std::string_view packed, std::uint32_t& hash) const
 {
-    hash = Hash(packed.data(), packed.size());
     std::size_t probes = 0;
     const std::size_t at = FindSlot(packed, hash, probes);
     if (probes <= kLongProbe || m_spread)
         return at;
     // Numbers that crowd together, by chance or by design: from now on every number is spread.
     Spread();
-    hash = Hash(packed.data(), packed.size());
+    hash = SpreadHash(packed.data(), packed.size());
     return FindSlot(packed, hash, probes);
 }
 
-std::string_view CPointTable::Pack(std::wstring_view number) const
+std::string_view CPointTable::Pack(std::wstring_view number, std::uint32_t& hash) const
 {
     // No character takes more than five bytes. The scratch only grows, as resizing it to each
     // number would clear the bytes about to be written. Its first word is cleared, so that a
@@ -111,17 +110,28 @@ std::string_view CPointTable::Pack(std::wstring_view number) const
         m_packed.resize(std::max(kHeldBytes, number.size() * 5));
     char* out = &m_packed[0];
     std::memset(out, 0, kHeldBytes);
+    // A decimal number of up to nine digits without leading zeros is its own hash, which no
+    // other such number has: numbers given in order then take neighbouring slots, and the
+    // table is walked the way memory is read fastest. Its value is read in the same walk.
+    bool decimal = !m_spread && !number.empty() && number.size() < 10 &&
+                   (number.size() == 1 || number[0] != L'0');
+    std::uint32_t value = 0;
     for (const wchar_t c : number)
     {
-        auto value = static_cast<std::uint32_t>(c);
-        while (value >= 0x80)
+        auto code = static_cast<std::uint32_t>(c);
+        const std::uint32_t digit = code - L'0';
+        decimal &= digit < 10;
+        value = value * 10 + digit;
+        while (code >= 0x80)
         {
-            *out++ = static_cast<char>(0x80 | (value & 0x7F));
-            value >>= 7;
+            *out++ = static_cast<char>(0x80 | (code & 0x7F));
+            code >>= 7;
         }
-        *out++ = static_cast<char>(value);
+        *out++ = static_cast<char>(code);
     }
-    return std::string_view(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
+    const std::string_view packed(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
+    hash = decimal ? value : SpreadHash(packed.data(), packed.size());
+    return packed;
 }
 
 std::wstring CPointTable::Unpack(const CEntry& entry)
@@ -142,23 +152,6 @@ std::wstring CPointTable::Unpack(const CEntry& entry)
         }
     }
     return number;
-}
-
-std::uint32_t CPointTable::Hash(const char* packed, std::size_t size) const
-{
-    // A decimal number of up to nine digits without leading zeros is its own hash, which no
-    // other such number has: numbers given in order then take neighbouring slots, and the
-    // table is walked the way memory is read fastest.
-    if (!m_spread && size > 0 && size < 10 && (size == 1 || packed[0] != '0'))
-    {
-        std::uint32_t value = 0;
-        std::size_t i = 0;
-        for (; i < size && packed[i] >= '0' && packed[i] <= '9'; ++i)
-            value = value * 10 + static_cast<std::uint32_t>(packed[i] - '0');
-        if (i == size)
-            return value;
-    }
-    return SpreadHash(packed, size);
 }
 
 std::uint32_t CPointTable::SpreadHash(const char* packed, std::size_t size) const

@@ -59,12 +59,12 @@ private:
 
     // Packs number into m_packed: each character as a base-128 varint, so that equal numbers
     // give equal bytes and most characters take one byte. The view is valid until the next Pack.
-    std::string_view Pack(std::wstring_view number) const;
+    // Gives the number's hash too.
+    std::string_view Pack(std::wstring_view number, std::uint32_t& hash) const;
     static std::wstring Unpack(const CEntry& entry);
-    std::uint32_t Hash(const char* packed, std::size_t size) const;
     std::uint32_t SpreadHash(const char* packed, std::size_t size) const;
     // The slot that holds the packed number, or the empty slot where it belongs; hash is the
-    // number's. Spreads the table first when the numbers crowd.
+    // number's, from Pack. Spreads the table first when the numbers crowd, and hash with it.
     std::size_t Locate(std::string_view packed, std::uint32_t& hash) const;
     // The same with a hash already known, counting the slots walked past in probes.
     std::size_t FindSlot(std::string_view packed, std::uint32_t hash, std::size_t& probes) const;
