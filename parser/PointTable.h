@@ -1,10 +1,10 @@
 // Point number -> point code, as POINTS sections give them and later sections look them up. A
-// job lists hundreds of thousands of points, so the table is kept compact: numbers are packed
-// into shared blocks of bytes, each code is held once however many points share it, and lookups
-// go through an open-addressing hash of small slots. Numbers compare as exact wide strings.
-// Decimal numbers hash to themselves, so that a job numbered in order walks the table in order;
-// should numbers crowd the slots (a long walk for one look-up), the table hashes every number
-// from then on.
+// job lists hundreds of thousands of points, so the table is kept compact: numbers are packed,
+// held in their entries when short and in shared blocks of bytes when not, each code is held
+// once however many points share it, and lookups go through an open-addressing hash of small
+// slots. Numbers compare as exact wide strings. Decimal numbers hash to themselves, so that a
+// job numbered in order walks the table in order; should numbers crowd the slots (a long walk
+// for one look-up), the table hashes every number from then on.
 #pragma once
 
 #include <cstddef>
