@@ -23,8 +23,9 @@ enum class NumberLayout
     Json
 };
 
-// The most room WriteNumber takes.
-constexpr std::size_t NumberRoom = 32;
+// The most room WriteNumber takes: its longest text has 24 characters, and it may write up to 16
+// more bytes past the end of the text, which are left undefined.
+constexpr std::size_t NumberRoom = 48;
 
 // Writes value at out, which has NumberRoom bytes, and returns the end of the text.
 char* WriteNumber(char* out, double value, NumberLayout layout = NumberLayout::Shortest);
