@@ -64,35 +64,56 @@ constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6, 
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// Where a text ends: at last, or for a Terminated text at its null, which no loop below reads
+// past, as a null is neither a digit, a sign nor a point.
+template <bool Terminated> struct CTextEnd
+{
+    const wchar_t* last;
+    bool Before(const wchar_t* p) const { return Terminated || p != last; }
+    bool At(const wchar_t* p) const { return Terminated ? *p == L'\0' : p == last; }
+};
+
+// Adds the digits from p on to digits; returns the first character that is not one. A character
+// below '0' wraps around to a large value, so one comparison tells a digit.
+template <bool Terminated>
+const wchar_t* AddDigits(const wchar_t* p, CTextEnd<Terminated> end, std::uint64_t& digits)
+{
+    for (; end.Before(p); ++p)
+    {
+        const std::uint32_t digit = static_cast<std::uint32_t>(*p) - L'0';
+        if (digit > 9)
+            break;
+        digits = digits * 10 + digit;
+    }
+    return p;
+}
+
 // The usual field: digits, an optional minus before them and an optional point between them.
 // When its digits make an integer of at most 2^53 and it has at most 22 decimals, the integer and
 // the power of ten are both exact, so one division rounds the value as a full conversion does.
-// False for any other text, which is left to the full conversion. atEnd(p) tells whether p is
-// past the text: its end, or its terminating null.
-template <class AtEnd> bool ReadPlainDecimal(const wchar_t* p, AtEnd atEnd, double& value)
+// False for any other text, which is left to the full conversion.
+template <bool Terminated>
+bool ReadPlainDecimal(const wchar_t* p, CTextEnd<Terminated> end, double& value)
 {
-    auto digit = [&](const wchar_t* at) { return !atEnd(at) && IsDigit(*at); };
-    const bool negative = !atEnd(p) && *p == L'-';
+    const bool negative = end.Before(p) && *p == L'-';
     if (negative)
         ++p;
     std::uint64_t digits = 0;
     const wchar_t* wholeStart = p;
-    for (; digit(p); ++p)
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - L'0');
+    p = AddDigits(p, end, digits);
     const std::size_t wholeDigits = static_cast<std::size_t>(p - wholeStart);
     std::size_t decimals = 0;
-    if (!atEnd(p) && *p == L'.')
+    if (end.Before(p) && *p == L'.')
     {
         const wchar_t* decimalStart = ++p;
-        for (; digit(p); ++p)
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - L'0');
+        p = AddDigits(p, end, digits);
         decimals = static_cast<std::size_t>(p - decimalStart);
         if (decimals == 0)
             return false;
     }
     // Up to nineteen digits, the integer cannot have overflowed.
     constexpr std::uint64_t ExactLimit = std::uint64_t(1) << 53;
-    if (!atEnd(p) || wholeDigits == 0 || wholeDigits + decimals > 19 || digits > ExactLimit ||
+    if (!end.At(p) || wholeDigits == 0 || wholeDigits + decimals > 19 || digits > ExactLimit ||
         decimals >= std::size(ExactPowersOfTen))
         return false;
     const double magnitude = static_cast<double>(digits) / ExactPowersOfTen[decimals];
@@ -136,9 +157,7 @@ bool ReadFully(std::wstring_view text, double& value)
 
 bool ReadNumber(std::wstring_view text, double& value)
 {
-    const wchar_t* last = text.data() + text.size();
-    return ReadPlainDecimal(
-               text.data(), [last](const wchar_t* p) { return p == last; }, value) ||
+    return ReadPlainDecimal(text.data(), CTextEnd<false>{text.data() + text.size()}, value) ||
            ReadFully(text, value);
 }
 
@@ -367,9 +386,7 @@ bool ReadDecimal(const wchar_t* text, double& value)
 {
     if (!text)
         return false;
-    return ReadPlainDecimal(
-               text, [](const wchar_t* p) { return *p == L'\0'; }, value) ||
-           ReadFully(text, value);
+    return ReadPlainDecimal(text, CTextEnd<true>{nullptr}, value) || ReadFully(text, value);
 }
 
 bool ReadDottedDms(const wchar_t* text, double& degrees)
@@ -381,8 +398,8 @@ bool ReadDottedDms(const wchar_t* text, double& degrees)
     if (negative)
         ++p;
     const wchar_t* wholeStart = p;
-    while (IsDigit(*p))
-        ++p;
+    std::uint64_t wholeValue = 0;
+    p = AddDigits(p, CTextEnd<true>{nullptr}, wholeValue);
     const std::wstring_view whole(wholeStart, static_cast<std::size_t>(p - wholeStart));
     if (whole.empty() || *p != L'.')
         return false;
@@ -412,8 +429,10 @@ bool ReadDottedDms(const wchar_t* text, double& degrees)
                 return false;
         }
     }
-    double wholeDegrees = 0;
-    if (!ReadNumber(whole, wholeDegrees))
+    // Up to fifteen digits make an integer that a double holds exactly; more are left to the
+    // full conversion, which rounds them.
+    double wholeDegrees = static_cast<double>(wholeValue);
+    if (whole.size() > 15 && !ReadNumber(whole, wholeDegrees))
         return false;
     const double result = wholeDegrees + minutes / 60.0 + seconds / 3600.0;
     degrees = negative ? -result : result;
