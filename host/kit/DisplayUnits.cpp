@@ -142,9 +142,7 @@ std::optional<std::string> WhyNotShown(const CDisplayUnits& units, Quantity quan
     const bool angle = quantity == Quantity::Angle;
     if (!angle && quantity != Quantity::Length)
         return std::nullopt;
-    // The receiver's own units show every finite value.
-    if ((angle ? units.angle == AngleDisplay::Radians : units.length == LengthDisplay::Metres) &&
-        std::isfinite(value))
+    if (ShowsEveryFiniteValue(units, quantity) && std::isfinite(value))
         return std::nullopt;
     if (angle ? DisplayAngle(value, units.angle) : DisplayLength(value, units.length))
         return std::nullopt;

@@ -53,6 +53,14 @@ std::optional<double> DisplayLength(double metres, LengthDisplay length);
 // in the display unit of its quantity ("1e+308 metres cannot be written in international feet");
 // empty when it can. Only angles and lengths have display units.
 std::optional<std::string> WhyNotShown(const CDisplayUnits& units, Quantity quantity, double value);
+// True when units show every finite value of quantity, as the receiver's own units do, so that
+// WhyNotShown need not be asked about such a value.
+inline bool ShowsEveryFiniteValue(const CDisplayUnits& units, Quantity quantity)
+{
+    return quantity == Quantity::Angle    ? units.angle == AngleDisplay::Radians
+           : quantity == Quantity::Length ? units.length == LengthDisplay::Metres
+                                          : true;
+}
 
 // An angle in degrees cut into whole degrees and minutes and the seconds left over, all of them
 // not negative; negative tells the sign of the whole angle.

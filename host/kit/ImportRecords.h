@@ -36,7 +36,9 @@ struct CRecord
     std::optional<double> slopeDistance;
 
     // Empties the record as a new one would be, but for the room of its texts, which the next
-    // record of an import takes over: the code and date rooms move to spareCode and spareDate.
+    // record of an import takes over: a code or date too long to be held in the string itself
+    // moves its room to spareCode or spareDate. A short one has no room worth keeping, and
+    // moving it costs more than making it anew.
     void Clear(std::optional<std::string>& spareCode, std::optional<std::string>& spareDate)
     {
         name.clear();
@@ -45,12 +47,8 @@ struct CRecord
         east.reset();
         elevation.reset();
         pointClass.reset();
-        if (code)
-            spareCode = std::move(code);
-        code.reset();
-        if (date)
-            spareDate = std::move(date);
-        date.reset();
+        KeepRoom(code, spareCode);
+        KeepRoom(date, spareDate);
         instrumentHeight.reset();
         verticalAngleOffset.reset();
         pressure.reset();
@@ -59,6 +57,14 @@ struct CRecord
         horizontalAngle.reset();
         reflectorHeight.reset();
         slopeDistance.reset();
+    }
+
+private:
+    static void KeepRoom(std::optional<std::string>& text, std::optional<std::string>& spare)
+    {
+        if (text && text->capacity() > std::string().capacity())
+            spare = std::move(text);
+        text.reset();
     }
 };
 

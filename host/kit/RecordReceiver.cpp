@@ -3,6 +3,8 @@
 #include "host/kit/OutputError.h"
 #include "host/kit/Utf8.h"
 
+#include <cmath>
+
 namespace Host
 {
 
@@ -269,8 +271,13 @@ void CRecordReceiver::SetText(std::optional<std::string> CRecord::*field,
     if (!record)
         return;
     std::optional<std::string>& value = record->*field;
-    if (!value)
-        value = spare ? std::move(spare) : std::string();
+    if (!value && spare)
+    {
+        value = std::move(spare);
+        spare.reset();
+    }
+    else if (!value)
+        value.emplace();
     AssignUtf8(*value, text);
 }
 
@@ -280,6 +287,14 @@ void CRecordReceiver::BeginRecord(const wchar_t* name, OpenKind kind)
     Complete();
     Reset(m_record, name);
     m_open = kind;
+}
+
+// Kept apart from the rare warning, which is out of line on purpose: merged into it, the check of
+// every value would pay for the warning's stack frame.
+void CRecordReceiver::CheckShown(Quantity quantity, double value)
+{
+    if (m_units && !(ShowsEveryFiniteValue(*m_units, quantity) && std::isfinite(value)))
+        WarnIfNotShown(quantity, value);
 }
 
 #define ORVA_HOST_SETTER(Operation, Type, field)                                                   \
@@ -316,10 +331,11 @@ ORVA_HOST_MEASURE(SetSlopeDistance, slopeDistance, Quantity::Length)
 #undef ORVA_HOST_MEASURE
 #undef ORVA_HOST_SETTER
 
-void CRecordReceiver::CheckShown(Quantity quantity, double value)
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+void CRecordReceiver::WarnIfNotShown(Quantity quantity, double value)
 {
-    if (!m_units)
-        return;
     std::optional<std::string> why = WhyNotShown(*m_units, quantity, value);
     if (!why)
         return;

@@ -128,6 +128,7 @@ private:
     void Report(const wchar_t* message, bool fileError);
     std::optional<std::int64_t> LineNumber() const;
     void CheckShown(Quantity quantity, double value);
+    void WarnIfNotShown(Quantity quantity, double value);
 
     IUnitConverterFactory* m_factory;
     CSinkFanOut m_sinks;
