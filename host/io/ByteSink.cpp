@@ -15,6 +15,9 @@
 #include <cstdlib>
 #include <unistd.h>
 #endif
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
 
 namespace Host
 {
@@ -61,6 +64,39 @@ void CStreamSink::Write(const char* data, std::size_t size)
     errno = 0;
     if (size && std::fwrite(data, 1, size, m_stream) != size)
         Fail(errno);
+}
+
+bool CStreamSink::CopyRestOf(std::FILE* file)
+{
+#if defined(__linux__)
+    // Linux copies between any file and a file, pipe or device in the kernel. A stream it
+    // refuses at once (one opened for appending, on older kernels) is written the usual way.
+    if (std::fflush(m_stream) != 0)
+        Fail(errno);
+    const int in = fileno(file);
+    const int out = fileno(m_stream);
+    bool copied = false;
+    for (;;)
+    {
+        constexpr std::size_t Chunk = std::size_t(1) << 30;
+        const ssize_t sent = sendfile(out, in, nullptr, Chunk);
+        if (sent > 0)
+        {
+            copied = true;
+            continue;
+        }
+        if (sent == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (!copied && (errno == EINVAL || errno == ENOSYS))
+            return false;
+        Fail(errno);
+    }
+#else
+    (void)file;
+    return false;
+#endif
 }
 
 void CStreamSink::Close()
@@ -116,6 +152,8 @@ void CSpool::MoveTo(IByteSink& out)
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, std::fclose);
     if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0)
         throw COutputError("cannot read back a temporary file: " + ErrorText(errno));
+    if (out.CopyRestOf(file))
+        return;
     std::unique_ptr<char[]> chunk(new char[CBufferedWriter::FlushSize]);
     while (std::size_t got = std::fread(chunk.get(), 1, CBufferedWriter::FlushSize, file))
         out.Write(chunk.get(), got);

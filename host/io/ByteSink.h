@@ -18,6 +18,14 @@ class IByteSink
 {
 public:
     virtual void Write(const char* data, std::size_t size) = 0;
+    // Writes the rest of file, from its position to its end, when the system can copy it here
+    // without the bytes passing through this process; false, having written nothing, when it
+    // cannot. A spool that went to a temporary file is handed on this way.
+    virtual bool CopyRestOf(std::FILE* file)
+    {
+        (void)file;
+        return false;
+    }
 
 protected:
     ~IByteSink() = default;
@@ -40,6 +48,7 @@ public:
     CStreamSink& operator=(const CStreamSink&) = delete;
 
     void Write(const char* data, std::size_t size) override;
+    bool CopyRestOf(std::FILE* file) override;
     // Flushes, and closes an owned stream; throws COutputError when the bytes did not all arrive.
     void Close();
 

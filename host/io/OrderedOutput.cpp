@@ -21,6 +21,12 @@ public:
             m_spool.Write(data, size);
     }
 
+    bool CopyRestOf(std::FILE* file) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_through && m_destination.CopyRestOf(file);
+    }
+
     // Marks the producer finished; true when it was writing through.
     bool Finish()
     {

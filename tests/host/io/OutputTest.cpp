@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,6 +39,42 @@ TEST(SpoolTest, GivesBackWhatItHeldInOrderFromMemoryAndFromATemporaryFile)
         spool.MoveTo(out);
         EXPECT_EQ(expected + "x", out.text) << "a spool is reusable after it was emptied";
     }
+}
+
+// A spool in a temporary file reaches a file stream whole and in place, after what the stream
+// still buffers, whether the system copies it or it is read back: into a plain file, into one
+// opened for appending (which Linux may refuse to copy into), and through an ordered output.
+TEST(SpoolTest, ReachesAFileStreamWholeAndInPlace)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("orva-spool-test-" + std::to_string(std::random_device{}()));
+    for (const char* mode : {"wb", "ab"})
+        for (bool ordered : {false, true})
+        {
+            std::filesystem::remove(path);
+            Host::CSpool spool(0);
+            std::string expected = "before,";
+            for (int i = 0; i < 50000; ++i)
+            {
+                const std::string piece = std::to_string(i) + ",";
+                spool.Write(piece.data(), piece.size());
+                expected += piece;
+            }
+            expected += "after";
+            std::unique_ptr<Host::CStreamSink> stream =
+                Host::CStreamSink::Own(std::fopen(path.string().c_str(), mode), "the test file");
+            Host::COrderedOutput output(*stream, 1);
+            Host::IByteSink& out = ordered ? output.Producer(0) : *stream;
+            out.Write("before,", 7);
+            spool.MoveTo(out);
+            out.Write("after", 5);
+            stream->Close();
+            std::ifstream written(path, std::ios::binary);
+            EXPECT_EQ(expected, std::string(std::istreambuf_iterator<char>(written), {}))
+                << mode << (ordered ? " ordered" : "");
+        }
+    std::filesystem::remove(path);
 }
 
 TEST(OrderedOutputTest, ProducersOnManyThreadsComeOutInTheirOrder)
