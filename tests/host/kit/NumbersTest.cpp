@@ -65,6 +65,12 @@ TEST(NumbersTest, WritesTheShortestDigitsInEachLayout)
         {5.4543336813952346, "5.454333681395235", "5.454333681395235"},
         {1e23, "1e+23", "1e+23"},
         {0.1 + 0.2, "0.30000000000000004", "0.30000000000000004"},
+        // Digits made eight at a time: zeros that end the lower eight or reach into the upper.
+        {12300.0, "12300", "12300.0"},
+        {100000000.5, "100000000.5", "100000000.5"},
+        {12345678.9, "12345678.9", "12345678.9"},
+        {4503599627.370496, "4503599627.370496", "4503599627.370496"},
+        {9.000001, "9.000001", "9.000001"},
         // Small values: JSON stays fixed down to three zeros after the point; the shortest
         // layout takes the shorter text, fixed when both are as long.
         {0.001, "0.001", "0.001"},
