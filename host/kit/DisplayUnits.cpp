@@ -130,7 +130,7 @@ std::string DmsText(double degrees)
         tenths -= 36000.0;
     }
     const int t = static_cast<int>(tenths);
-    char buffer[400];
+    char buffer[DmsTextRoom];
     std::snprintf(buffer, sizeof buffer, "%s%.0f\u00B0%02d\u2032%02d.%d\u2033",
                   negative && (whole != 0 || t != 0) ? "-" : "", whole, t / 600, t % 600 / 10,
                   t % 10);

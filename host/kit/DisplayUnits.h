@@ -5,6 +5,7 @@
 
 #include "host/kit/Quantity.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -72,6 +73,9 @@ struct CDms
     double seconds = 0;
 };
 CDms SplitDegrees(double degrees);
+
+// The most bytes DmsText gives.
+constexpr std::size_t DmsTextRoom = 400;
 
 // The angle in degrees as D°MM′SS.s″, rounded to a tenth of a second, with "-" before a negative
 // angle ("-12°30′15.0″").

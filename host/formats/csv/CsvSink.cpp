@@ -3,6 +3,7 @@
 #include "host/kit/Numbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <optional>
 
@@ -27,6 +28,11 @@ namespace
 
 using CAngle = CCsvSink::CAngle;
 using CLength = CCsvSink::CLength;
+
+bool NeedsQuotes(char c)
+{
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
+}
 
 // Empty fields are values the file did not give.
 void Append(std::string& out, const std::optional<double>& value)
@@ -77,6 +83,136 @@ void Row(std::string& out, const First& first, const Rest&... rest)
     ((out += ',', Append(out, rest)), ...);
     out += "\r\n";
 }
+
+// The rows of the three tables, written through a pointer into room made for the whole row at
+// once: rows are nearly all of the output, and each append to the string is a call that checks
+// its room, which costs more than most pieces it adds. Each value's room is the most its text
+// takes.
+class CRowWriter
+{
+public:
+    // A text written as it is (the file's path, quoted once for all its rows).
+    struct CRaw
+    {
+        const std::string& text;
+    };
+    // A text quoted as a field needs; empty when absent.
+    struct CField
+    {
+        const std::string* text;
+    };
+
+    template <class... Values> static void Row(std::string& out, const Values&... values)
+    {
+        CRowWriter row(out, (Room(values) + ...) + sizeof...(values) + 2);
+        bool first = true;
+        ((row.Separate(first), row.Put(values)), ...);
+        row.Put(CRaw{LineEnd()});
+        row.End();
+    }
+
+private:
+    CRowWriter(std::string& out, std::size_t room) : m_out(out)
+    {
+        const std::size_t start = out.size();
+        out.resize(start + room);
+        m_at = &out[start];
+    }
+
+    static const std::string& LineEnd()
+    {
+        static const std::string end = "\r\n";
+        return end;
+    }
+
+    static std::size_t FieldRoom(const std::string& text) { return 2 * text.size() + 2; }
+    static std::size_t Room(const CRaw& raw) { return raw.text.size(); }
+    static std::size_t Room(const CField& field) { return field.text ? FieldRoom(*field.text) : 0; }
+    static std::size_t Room(const std::optional<std::string>& text)
+    {
+        return text ? FieldRoom(*text) : 0;
+    }
+    static std::size_t Room(const std::optional<double>&) { return NumberRoom; }
+    static std::size_t Room(const std::optional<std::int32_t>&) { return 11; }
+    static std::size_t Room(const std::optional<std::size_t>&) { return 20; }
+    static std::size_t Room(const CAngle& angle)
+    {
+        return angle.unit == AngleDisplay::DegreesMinutesSeconds ? DmsTextRoom : NumberRoom;
+    }
+    static std::size_t Room(const CLength&) { return NumberRoom; }
+
+    void Separate(bool& first)
+    {
+        if (!first)
+            *m_at++ = ',';
+        first = false;
+    }
+
+    void Copy(const std::string& text)
+    {
+        std::memcpy(m_at, text.data(), text.size());
+        m_at += text.size();
+    }
+
+    void Put(const CRaw& raw) { Copy(raw.text); }
+    void Put(const CField& field)
+    {
+        if (field.text)
+            Field(*field.text);
+    }
+    void Put(const std::optional<std::string>& text)
+    {
+        if (text)
+            Field(*text);
+    }
+    void Put(const std::optional<double>& value)
+    {
+        if (value)
+            m_at = WriteNumber(m_at, *value);
+    }
+    template <class Integer> void Put(const std::optional<Integer>& value)
+    {
+        if (value)
+            m_at = std::to_chars(m_at, m_at + 20, *value).ptr;
+    }
+    void Put(const CAngle& angle)
+    {
+        if (!angle.radians)
+            return;
+        const std::optional<double> shown = DisplayAngle(*angle.radians, angle.unit);
+        if (shown && angle.unit == AngleDisplay::DegreesMinutesSeconds)
+            Copy(DmsText(*shown));
+        else
+            Put(shown);
+    }
+    void Put(const CLength& length)
+    {
+        if (length.metres)
+            Put(DisplayLength(*length.metres, length.unit));
+    }
+
+    void Field(const std::string& text)
+    {
+        if (std::none_of(text.begin(), text.end(), NeedsQuotes))
+        {
+            Copy(text);
+            return;
+        }
+        *m_at++ = '"';
+        for (char c : text)
+        {
+            if (c == '"')
+                *m_at++ = '"';
+            *m_at++ = c;
+        }
+        *m_at++ = '"';
+    }
+
+    void End() { m_out.resize(static_cast<std::size_t>(m_at - m_out.data())); }
+
+    std::string& m_out;
+    char* m_at;
+};
 
 // Which tables have a column of their own for a field.
 constexpr unsigned InPoints = 1;
@@ -146,16 +282,6 @@ bool IsLengthField(const char* field)
 std::unique_ptr<CBufferedWriter> WriterFor(IByteSink* sink)
 {
     return sink ? std::make_unique<CBufferedWriter>(*sink) : nullptr;
-}
-
-} // namespace
-
-namespace
-{
-
-bool NeedsQuotes(char c)
-{
-    return c == ',' || c == '"' || c == '\r' || c == '\n';
 }
 
 } // namespace
@@ -258,13 +384,9 @@ void CCsvSink::Point(const CRecord& point)
     ExtraValues(point, CsvTable::Points, ++m_point);
     if (!m_points)
         return;
-    std::string& out = m_points->Text();
-    out += m_file;
-    out += ',';
-    AppendCsvField(out, point.name);
-    out += ',';
-    Row(out, Length(point.north), Length(point.east), Length(point.elevation), point.pointClass,
-        point.code);
+    CRowWriter::Row(m_points->Text(), CRowWriter::CRaw{m_file}, CRowWriter::CField{&point.name},
+                    Length(point.north), Length(point.east), Length(point.elevation),
+                    point.pointClass, point.code);
     m_points->Commit();
 }
 
@@ -273,14 +395,9 @@ void CCsvSink::Station(const CRecord& station, std::size_t setup)
     ExtraValues(station, CsvTable::Stations, setup);
     if (!m_stations)
         return;
-    std::string& out = m_stations->Text();
-    out += m_file;
-    out += ',';
-    Append(out, setup);
-    out += ',';
-    AppendCsvField(out, station.name);
-    out += ',';
-    Row(out, Length(station.instrumentHeight), station.temperature, station.pressure);
+    CRowWriter::Row(m_stations->Text(), CRowWriter::CRaw{m_file}, std::optional<std::size_t>(setup),
+                    CRowWriter::CField{&station.name}, Length(station.instrumentHeight),
+                    station.temperature, station.pressure);
     m_stations->Commit();
 }
 
@@ -289,23 +406,13 @@ void CCsvSink::Observation(const CRecord& observation, const CRecord* station, s
     ExtraValues(observation, CsvTable::Observations, ++m_observation);
     if (!m_observations)
         return;
-    std::string& out = m_observations->Text();
-    out += m_file;
-    out += ',';
-    if (station)
-    {
-        Append(out, setup);
-        out += ',';
-        AppendCsvField(out, station->name);
-    }
-    else
-        out += ',';
-    out += ',';
-    AppendCsvField(out, observation.name);
-    out += ',';
-    Row(out, observation.code, Angle(observation.horizontalAngle), Angle(observation.verticalAngle),
-        Length(observation.slopeDistance), Length(observation.reflectorHeight), observation.date,
-        Angle(observation.verticalAngleOffset));
+    CRowWriter::Row(m_observations->Text(), CRowWriter::CRaw{m_file},
+                    station ? std::optional<std::size_t>(setup) : std::nullopt,
+                    CRowWriter::CField{station ? &station->name : nullptr},
+                    CRowWriter::CField{&observation.name}, observation.code,
+                    Angle(observation.horizontalAngle), Angle(observation.verticalAngle),
+                    Length(observation.slopeDistance), Length(observation.reflectorHeight),
+                    observation.date, Angle(observation.verticalAngleOffset));
     m_observations->Commit();
 }
 
