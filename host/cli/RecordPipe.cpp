@@ -6,8 +6,11 @@ namespace Host
 {
 
 CRecordPipe::CRecordPipe(std::vector<IRecordSink*> sinks)
-    : m_sinks(std::move(sinks)), m_filling(BatchSize), m_sending(BatchSize)
+    : m_sinks(std::move(sinks)), m_ring(Batches)
 {
+    for (CBatch& batch : m_ring)
+        batch.events.resize(BatchSize);
+    m_filling = &m_ring.front();
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -23,16 +26,15 @@ CRecordPipe::~CRecordPipe()
 
 CRecordPipe::CEvent& CRecordPipe::Next(Kind kind)
 {
-    if (m_filled == m_filling.size())
-        HandOver();
-    CEvent& event = m_filling[m_filled++];
+    if (m_filling->count == BatchSize)
+        HandOver(false);
+    CEvent& event = m_filling->events[m_filling->count++];
     event.kind = kind;
     return event;
 }
 
-void CRecordPipe::WaitUntilTaken(std::unique_lock<std::mutex>& lock)
+void CRecordPipe::ThrowErrorOnce()
 {
-    m_changed.wait(lock, [&] { return !m_batchWaiting || m_error; });
     if (m_error && !m_errorThrown)
     {
         // Thrown once: the receiver stops sending after it, and a later EndFile only ends.
@@ -41,21 +43,27 @@ void CRecordPipe::WaitUntilTaken(std::unique_lock<std::mutex>& lock)
     }
 }
 
-void CRecordPipe::HandOver()
+void CRecordPipe::HandOver(bool urgent)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    WaitUntilTaken(lock);
-    if (m_error)
+    ++m_handedOver;
+    const std::size_t waiting = m_handedOver - m_delivered;
+    m_urgent = m_urgent || urgent;
+    const bool wake = m_sinksWait && (urgent || waiting >= WakeAfter);
+    if (waiting == Batches)
     {
-        m_filled = 0;
-        return;
+        // The ring is full: the next batch to fill is the one being delivered.
+        m_senderWaits = true;
+        if (wake)
+            m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_handedOver - m_delivered <= Batches - WakeAfter; });
+        m_senderWaits = false;
     }
-    std::swap(m_filling, m_sending);
-    m_sent = m_filled;
-    m_filled = 0;
-    m_batchWaiting = true;
-    lock.unlock();
-    m_changed.notify_all();
+    else if (wake)
+        m_changed.notify_all();
+    m_filling = &m_ring[m_handedOver % Batches];
+    m_filling->count = 0;
+    ThrowErrorOnce();
 }
 
 void CRecordPipe::Run()
@@ -63,25 +71,45 @@ void CRecordPipe::Run()
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;)
     {
-        m_changed.wait(lock, [&] { return m_batchWaiting || m_stopping; });
-        if (!m_batchWaiting)
+        m_sinksWait = true;
+        m_changed.wait(lock,
+                       [&]
+                       {
+                           const std::size_t waiting = m_handedOver - m_delivered;
+                           return waiting >= WakeAfter || (waiting > 0 && m_urgent) || m_stopping;
+                       });
+        m_sinksWait = false;
+        if (m_handedOver == m_delivered)
             return;
+        // Everything handed over so far is delivered before the lock is taken again, the batch
+        // that EndFile hurried among it.
+        const std::size_t last = m_handedOver;
+        m_urgent = false;
         lock.unlock();
-        std::exception_ptr error;
-        try
+        for (std::size_t next = m_delivered; next != last; ++next)
         {
-            for (std::size_t i = 0; i < m_sent; ++i)
-                Deliver(m_sending[i]);
-        }
-        catch (...)
-        {
-            error = std::current_exception();
+            const CBatch& batch = m_ring[next % Batches];
+            if (!m_error)
+            {
+                try
+                {
+                    for (std::size_t i = 0; i < batch.count; ++i)
+                        Deliver(batch.events[i]);
+                }
+                catch (...)
+                {
+                    // Only this thread sets the error, and the sender reads it under the lock.
+                    std::lock_guard<std::mutex> errorLock(m_mutex);
+                    m_error = std::current_exception();
+                }
+            }
+            std::lock_guard<std::mutex> deliveredLock(m_mutex);
+            ++m_delivered;
+            const std::size_t waiting = m_handedOver - m_delivered;
+            if (m_senderWaits && (waiting <= Batches - WakeAfter || waiting == 0))
+                m_changed.notify_all();
         }
         lock.lock();
-        if (error && !m_error)
-            m_error = error;
-        m_batchWaiting = false;
-        m_changed.notify_all();
     }
 }
 
@@ -168,9 +196,12 @@ void CRecordPipe::FileSettings(const CFileSettings& settings)
 void CRecordPipe::EndFile(bool imported)
 {
     Next(Kind::EndFile).flag = imported;
-    HandOver();
+    HandOver(true);
     std::unique_lock<std::mutex> lock(m_mutex);
-    WaitUntilTaken(lock);
+    m_senderWaits = true;
+    m_changed.wait(lock, [&] { return m_delivered == m_handedOver; });
+    m_senderWaits = false;
+    ThrowErrorOnce();
 }
 
 } // namespace Host

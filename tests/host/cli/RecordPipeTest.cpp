@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,22 @@ void FeedFiles(Host::CRecordReceiver& receiver)
     }
 }
 
+// Logs the stream; when stalling, sleeps as it begins each file.
+class CStallingLogSink final : public CLogSink
+{
+public:
+    explicit CStallingLogSink(bool stalling) : m_stalling(stalling) {}
+    void BeginFile(const std::string& path) override
+    {
+        if (m_stalling)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        CLogSink::BeginFile(path);
+    }
+
+private:
+    bool m_stalling;
+};
+
 TEST(RecordPipeTest, PassesEveryEventOnInTheOrderSent)
 {
     CLogSink direct;
@@ -78,15 +95,21 @@ TEST(RecordPipeTest, PassesEveryEventOnInTheOrderSent)
         }
     EXPECT_GT(points, 2 * Host::CRecordPipe::BatchSize);
 
-    CLogSink piped;
+    // Sinks as quick as the sender, and sinks that stall at the start of each file long enough
+    // for the sender to fill the ring and wait for room.
+    for (bool stalling : {false, true})
     {
-        Host::CRecordPipe pipe({&piped});
-        Host::CRecordReceiver pipedReceiver(nullptr, {&pipe});
-        FeedFiles(pipedReceiver);
-        EXPECT_EQ(direct.log, piped.log) << "every file has been ended once Finish returns";
-        EXPECT_FALSE(pipedReceiver.Failed());
+        CStallingLogSink piped(stalling);
+        {
+            Host::CRecordPipe pipe({&piped});
+            Host::CRecordReceiver pipedReceiver(nullptr, {&pipe});
+            FeedFiles(pipedReceiver);
+            EXPECT_EQ(direct.log, piped.log) << "every file has been ended once Finish returns"
+                                             << (stalling ? ", stalling" : "");
+            EXPECT_FALSE(pipedReceiver.Failed());
+        }
+        EXPECT_EQ(direct.log.size(), piped.log.size());
     }
-    EXPECT_EQ(direct.log.size(), piped.log.size());
 }
 
 // Throws at the nth point, as a full disk would.
