@@ -3,6 +3,7 @@
 #include "host/io/TemporaryFiles.h"
 #include "host/kit/Utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -161,12 +162,48 @@ void CSpool::MoveTo(IByteSink& out)
         throw COutputError("cannot read back a temporary file: " + ErrorText(errno));
 }
 
+char* CBufferedWriter::Reserve(std::size_t room)
+{
+    TakeText();
+    Grow(room);
+    return m_store.get() + m_used;
+}
+
+void CBufferedWriter::TakeText()
+{
+    if (m_text.empty())
+        return;
+    Grow(m_text.size());
+    std::memcpy(m_store.get() + m_used, m_text.data(), m_text.size());
+    m_used += m_text.size();
+    m_text.clear();
+}
+
+void CBufferedWriter::Grow(std::size_t room)
+{
+    if (m_capacity - m_used >= room)
+        return;
+    const std::size_t capacity = std::max({2 * m_capacity, m_used + room, FlushSize + 4096});
+    std::unique_ptr<char[]> store(new char[capacity]);
+    if (m_used)
+        std::memcpy(store.get(), m_store.get(), m_used);
+    m_store = std::move(store);
+    m_capacity = capacity;
+}
+
 void CBufferedWriter::Flush()
 {
-    if (m_buffer.empty())
+    // Text alone goes out as it is, without a copy.
+    if (m_used == 0)
+    {
+        if (!m_text.empty())
+            m_out->Write(m_text.data(), m_text.size());
+        m_text.clear();
         return;
-    m_out->Write(m_buffer.data(), m_buffer.size());
-    m_buffer.clear();
+    }
+    TakeText();
+    m_out->Write(m_store.get(), m_used);
+    m_used = 0;
 }
 
 void CBufferedWriter::Redirect(IByteSink& out)

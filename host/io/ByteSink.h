@@ -88,19 +88,25 @@ private:
     std::FILE* m_file = nullptr;
 };
 
-// Text gathered in memory and passed on to a sink in large writes.
+// Text gathered in memory and passed on to a sink in large writes. Small pieces are appended to
+// Text(); a record's text is better written in place, through the pointer that Reserve gives, than
+// made elsewhere and copied. Both kinds go out in the order they were written.
 class CBufferedWriter
 {
 public:
     static constexpr std::size_t FlushSize = 64 * 1024;
 
-    explicit CBufferedWriter(IByteSink& out) : m_out(&out) { m_buffer.reserve(FlushSize + 4096); }
+    explicit CBufferedWriter(IByteSink& out) : m_out(&out) { m_text.reserve(FlushSize + 4096); }
 
-    std::string& Text() { return m_buffer; }
+    std::string& Text() { return m_text; }
+    // Room for up to room bytes after everything written so far; Wrote tells where the bytes
+    // written there end. Nothing else may be written in between.
+    char* Reserve(std::size_t room);
+    void Wrote(const char* end) { m_used = static_cast<std::size_t>(end - m_store.get()); }
     // Passes the text on once enough of it has gathered.
     void Commit()
     {
-        if (m_buffer.size() >= FlushSize)
+        if (m_used + m_text.size() >= FlushSize)
             Flush();
     }
     void Flush();
@@ -108,8 +114,16 @@ public:
     void Redirect(IByteSink& out);
 
 private:
+    // Moves the pieces of Text() behind what was written in place.
+    void TakeText();
+    void Grow(std::size_t room);
+
     IByteSink* m_out;
-    std::string m_buffer;
+    std::string m_text;
+    // What was written in place (and the pieces before it), m_used bytes of m_capacity.
+    std::unique_ptr<char[]> m_store;
+    std::size_t m_capacity = 0;
+    std::size_t m_used = 0;
 };
 
 } // namespace Host

@@ -102,22 +102,18 @@ public:
         const std::string* text;
     };
 
-    template <class... Values> static void Row(std::string& out, const Values&... values)
+    template <class... Values> static void Row(CBufferedWriter& out, const Values&... values)
     {
-        CRowWriter row(out, (Room(values) + ...) + sizeof...(values) + 2);
+        CRowWriter row(out.Reserve((Room(values) + ...) + sizeof...(values) + 2));
         bool first = true;
         ((row.Separate(first), row.Put(values)), ...);
         row.Put(CRaw{LineEnd()});
-        row.End();
+        out.Wrote(row.m_at);
+        out.Commit();
     }
 
 private:
-    CRowWriter(std::string& out, std::size_t room) : m_out(out)
-    {
-        const std::size_t start = out.size();
-        out.resize(start + room);
-        m_at = &out[start];
-    }
+    explicit CRowWriter(char* at) : m_at(at) {}
 
     static const std::string& LineEnd()
     {
@@ -208,9 +204,6 @@ private:
         *m_at++ = '"';
     }
 
-    void End() { m_out.resize(static_cast<std::size_t>(m_at - m_out.data())); }
-
-    std::string& m_out;
     char* m_at;
 };
 
@@ -384,10 +377,9 @@ void CCsvSink::Point(const CRecord& point)
     ExtraValues(point, CsvTable::Points, ++m_point);
     if (!m_points)
         return;
-    CRowWriter::Row(m_points->Text(), CRowWriter::CRaw{m_file}, CRowWriter::CField{&point.name},
+    CRowWriter::Row(*m_points, CRowWriter::CRaw{m_file}, CRowWriter::CField{&point.name},
                     Length(point.north), Length(point.east), Length(point.elevation),
                     point.pointClass, point.code);
-    m_points->Commit();
 }
 
 void CCsvSink::Station(const CRecord& station, std::size_t setup)
@@ -395,10 +387,9 @@ void CCsvSink::Station(const CRecord& station, std::size_t setup)
     ExtraValues(station, CsvTable::Stations, setup);
     if (!m_stations)
         return;
-    CRowWriter::Row(m_stations->Text(), CRowWriter::CRaw{m_file}, std::optional<std::size_t>(setup),
+    CRowWriter::Row(*m_stations, CRowWriter::CRaw{m_file}, std::optional<std::size_t>(setup),
                     CRowWriter::CField{&station.name}, Length(station.instrumentHeight),
                     station.temperature, station.pressure);
-    m_stations->Commit();
 }
 
 void CCsvSink::Observation(const CRecord& observation, const CRecord* station, std::size_t setup)
@@ -406,14 +397,13 @@ void CCsvSink::Observation(const CRecord& observation, const CRecord* station, s
     ExtraValues(observation, CsvTable::Observations, ++m_observation);
     if (!m_observations)
         return;
-    CRowWriter::Row(m_observations->Text(), CRowWriter::CRaw{m_file},
+    CRowWriter::Row(*m_observations, CRowWriter::CRaw{m_file},
                     station ? std::optional<std::size_t>(setup) : std::nullopt,
                     CRowWriter::CField{station ? &station->name : nullptr},
                     CRowWriter::CField{&observation.name}, observation.code,
                     Angle(observation.horizontalAngle), Angle(observation.verticalAngle),
                     Length(observation.slopeDistance), Length(observation.reflectorHeight),
                     observation.date, Angle(observation.verticalAngleOffset));
-    m_observations->Commit();
 }
 
 CAngle CCsvSink::Angle(const std::optional<double>& radians) const

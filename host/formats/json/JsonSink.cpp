@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace Host
@@ -59,18 +60,18 @@ public:
         m_fixedRoom += m_close.size();
     }
 
-    // The fields that were set follow the name: a point's, then a station's, then an
-    // observation's, in the order people read them. A station's object is left open for its
-    // observations.
-    void Append(std::string& out, const CRecord& r, const CDisplayUnits& units, bool close = true)
+    // The separator from the item before, then the record: the fields that were set follow the
+    // name, a point's, then a station's, then an observation's, in the order people read them. A
+    // station's object is left open for its observations.
+    void Append(CBufferedWriter& out, std::string_view separator, const CRecord& r,
+                const CDisplayUnits& units, bool close = true)
     {
         const std::size_t strings =
             r.name.size() + (r.code ? r.code->size() : 0) + (r.date ? r.date->size() : 0);
         // A character takes at most six once escaped.
-        const std::size_t room = m_fixedRoom + 6 * strings;
-        if (m_room.size() < room)
-            m_room.resize(room);
-        m_at = m_room.data();
+        const std::size_t room = separator.size() + m_fixedRoom + 6 * strings;
+        m_at = out.Reserve(room);
+        Put(separator);
         Put(m_open);
         String(r.name);
         Field(Code, r.code);
@@ -89,7 +90,7 @@ public:
         Angle(VerticalAngleOffset, r.verticalAngleOffset, units.angle);
         if (close)
             Put(m_close);
-        out.append(m_room.data(), m_at);
+        out.Wrote(m_at);
     }
 
 private:
@@ -129,7 +130,7 @@ private:
     // degrees, minutes and seconds takes (its degrees may have 309 digits).
     static constexpr std::size_t ValueRoom = 600;
 
-    void Put(const std::string& text)
+    void Put(std::string_view text)
     {
         std::memcpy(m_at, text.data(), text.size());
         m_at += text.size();
@@ -208,7 +209,6 @@ private:
     std::string m_keys[FieldCount];
     std::string m_close;
     std::size_t m_fixedRoom = 0;
-    std::vector<char> m_room;
     char* m_at = nullptr;
     std::string m_dms;
 };
@@ -251,10 +251,16 @@ CJsonSink::CJsonSink(IByteSink& out, std::size_t filesBefore, const CDisplayUnit
 
 CJsonSink::~CJsonSink() = default;
 
+std::string_view CJsonSink::Separator(CList& list)
+{
+    const std::string_view separator = list.any ? ",\n" : "\n";
+    list.any = true;
+    return separator;
+}
+
 void CJsonSink::Item(CList& list)
 {
-    list.writer.Text() += list.any ? ",\n" : "\n";
-    list.any = true;
+    list.writer.Text() += Separator(list);
 }
 
 void CJsonSink::CloseList(CList& list, std::string& text, int indent)
@@ -283,8 +289,7 @@ void CJsonSink::BeginFile(const std::string& path)
 
 void CJsonSink::Point(const CRecord& point)
 {
-    Item(m_points);
-    m_itemWriter->Append(m_points.writer.Text(), point, m_units);
+    m_itemWriter->Append(m_points.writer, Separator(m_points), point, m_units);
     m_points.writer.Commit();
 }
 
@@ -307,9 +312,8 @@ void CJsonSink::CloseStation()
 void CJsonSink::Station(const CRecord& station, std::size_t)
 {
     CloseStation();
-    Item(m_stations);
+    m_itemWriter->Append(m_stations.writer, Separator(m_stations), station, m_units, false);
     std::string& text = m_stations.writer.Text();
-    m_itemWriter->Append(text, station, m_units, false);
     Key(text, ItemIndent + 2, "observations");
     text += '[';
     m_stationOpen = true;
@@ -321,15 +325,14 @@ void CJsonSink::Observation(const CRecord& observation, const CRecord*, std::siz
 {
     if (setup == 0 || !m_stationOpen)
     {
-        Item(m_withoutStation);
-        m_targetWriter->Append(m_withoutStation.writer.Text(), observation, m_units);
+        m_targetWriter->Append(m_withoutStation.writer, Separator(m_withoutStation), observation,
+                               m_units);
         m_withoutStation.writer.Commit();
         return;
     }
-    std::string& text = m_stations.writer.Text();
-    text += m_stationHasObservations ? ",\n" : "\n";
+    const std::string_view separator = m_stationHasObservations ? ",\n" : "\n";
     m_stationHasObservations = true;
-    m_observationWriter->Append(text, observation, m_units);
+    m_observationWriter->Append(m_stations.writer, separator, observation, m_units);
     m_stations.writer.Commit();
 }
 

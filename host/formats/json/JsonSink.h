@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Host
 {
@@ -54,6 +55,8 @@ private:
         bool any = false;
     };
 
+    // The separator before the list's next item.
+    static std::string_view Separator(CList& list);
     static void Item(CList& list);
     static void CloseList(CList& list, std::string& text, int indent);
     void CloseStation();
