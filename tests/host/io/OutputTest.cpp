@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +76,37 @@ TEST(SpoolTest, ReachesAFileStreamWholeAndInPlace)
                 << mode << (ordered ? " ordered" : "");
         }
     std::filesystem::remove(path);
+}
+
+// Pieces appended to the text and pieces written in place reach the sink in the order written,
+// whatever their sizes: a few bytes, more than a flush, more than the room the writer had.
+TEST(BufferedWriterTest, TextAndPiecesWrittenInPlaceKeepTheirOrder)
+{
+    CStringSink out;
+    Host::CBufferedWriter writer(out);
+    std::string expected;
+    const std::size_t sizes[] = {
+        1, 3, 100, Host::CBufferedWriter::FlushSize - 5, 3 * Host::CBufferedWriter::FlushSize,
+        7, 0};
+    for (int round = 0; round < 3; ++round)
+        for (std::size_t size : sizes)
+        {
+            const std::string text = "t" + std::to_string(size) + ",";
+            writer.Text() += text;
+            expected += text;
+            const std::string piece(size, static_cast<char>('a' + size % 26));
+            char* at = writer.Reserve(size + 2);
+            std::memcpy(at, piece.data(), piece.size());
+            writer.Wrote(at + piece.size());
+            expected += piece;
+            if (size % 2)
+                writer.Commit();
+        }
+    writer.Text() += "end";
+    expected += "end";
+    writer.Flush();
+    EXPECT_EQ(expected.size(), out.text.size());
+    EXPECT_EQ(expected, out.text);
 }
 
 TEST(OrderedOutputTest, ProducersOnManyThreadsComeOutInTheirOrder)
