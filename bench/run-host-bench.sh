@@ -3,7 +3,7 @@
 # machine: each figure is set beside baselines measured in the same run on the same file.
 #
 #   bench/run-host-bench.sh [--rows N] [--points-bytes B] [--build DIR] [--compare DIR]
-#                           [--work DIR]
+#                           [--rounds R] [--work DIR]
 #
 #   --rows N          rows of the POINTS and SLOPE tables of the job (default 500000, ~69 MB)
 #   --points-bytes B  also measure the worst case for the point table: B bytes of POINTS rows
@@ -12,6 +12,8 @@
 #                     bench/orva_discard_import (default build/linux-release)
 #   --compare DIR     also runs the orva-import of another build (an older commit's) on the
 #                     same files, just after this one's, for a before and after of one run
+#   --rounds R        imports each file to JSON and CSV R times (default 1), this build's and the
+#                     compared one's in turn, so that a shared machine's bursts touch both
 #   --work DIR        where the job and the outputs go (default: a temporary directory)
 #
 # For each file it prints one line per run: seconds, MB/s of the input, the processor time of all
@@ -30,6 +32,7 @@ rows=500000
 points_bytes=0
 build="$here/build/linux-release"
 compare=""
+rounds=1
 work=""
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -37,6 +40,7 @@ while [ $# -gt 0 ]; do
     --points-bytes) points_bytes=$2; shift 2 ;;
     --build) build=$2; shift 2 ;;
     --compare) compare=$2; shift 2 ;;
+    --rounds) rounds=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     *) echo "run-host-bench.sh: unknown argument $1" >&2; exit 2 ;;
     esac
@@ -57,16 +61,21 @@ done
 measure() {
     local label=$1 size=$2
     shift 2
-    if ! /usr/bin/time -f '%e %M %U %S' -o "$work/time" "$@" >"$work/stdout" 2>"$work/stderr"; then
+    # Wall time to the microsecond from the shell's clock: time's own is to the hundredth, too
+    # coarse for runs of a few tenths of a second.
+    local started=$EPOCHREALTIME
+    if ! /usr/bin/time -f '%M %U %S' -o "$work/time" "$@" >"$work/stdout" 2>"$work/stderr"; then
         echo "run-host-bench.sh: $label failed:" >&2
         cat "$work/stderr" >&2
         exit 1
     fi
-    read -r seconds kilobytes user system <"$work/time"
+    local seconds
+    seconds=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f", b - a }')
+    read -r kilobytes user system <"$work/time"
     awk -v label="$label" -v s="$seconds" -v kb="$kilobytes" -v size="$size" \
         -v cpu="$(awk -v u="$user" -v y="$system" 'BEGIN { print u + y }')" 'BEGIN {
         mb = size / 1e6; rss = kb * 1024 / 1e6;
-        printf "  %-17s %7.2f s %8.1f MB/s %7.2f s cpu %8.1f MB RSS %6.2f x file\n",
+        printf "  %-17s %7.3f s %8.1f MB/s %7.2f s cpu %8.1f MB RSS %6.2f x file\n",
                label, s, (s > 0 ? mb / s : 0), cpu, rss, rss / mb }'
 }
 
@@ -106,10 +115,12 @@ bench_file() {
         echo "run-host-bench.sh: the job imported as '$(cat "$work/stdout")', expected '$expected'" >&2
         exit 1
     fi
-    import_file "" "$program" "$file" "$size" "$points"
-    if [ -n "$compare" ]; then
-        import_file " (compared)" "$compare/bin/orva-import" "$file" "$size" "$points"
-    fi
+    for ((round = 1; round <= rounds; ++round)); do
+        import_file "" "$program" "$file" "$size" "$points"
+        if [ -n "$compare" ]; then
+            import_file " (compared)" "$compare/bin/orva-import" "$file" "$size" "$points"
+        fi
+    done
     rm -rf "$work/csv"
 }
 
