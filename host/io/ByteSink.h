@@ -94,7 +94,10 @@ private:
 class CBufferedWriter
 {
 public:
-    static constexpr std::size_t FlushSize = 64 * 1024;
+    // Each write is a system call, which on a virtual machine costs as much as formatting a few
+    // records: 256 KiB a write made JSON about 7 % faster than 64 KiB; 1 MiB gained nothing more
+    // and slowed CSV, whose four tables' buffers then outgrow the cache.
+    static constexpr std::size_t FlushSize = 256 * 1024;
 
     explicit CBufferedWriter(IByteSink& out) : m_out(&out) { m_text.reserve(FlushSize + 4096); }
 
