@@ -106,7 +106,8 @@ void CRecordPipe::Run()
             std::lock_guard<std::mutex> deliveredLock(m_mutex);
             ++m_delivered;
             const std::size_t waiting = m_handedOver - m_delivered;
-            if (m_senderWaits && (waiting <= Batches - WakeAfter || waiting == 0))
+            // Room for the sender, or, for EndFile, the last batch delivered.
+            if (m_senderWaits && waiting <= Batches - WakeAfter)
                 m_changed.notify_all();
         }
         lock.lock();
