@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 namespace Host
 {
@@ -34,67 +35,32 @@ bool NeedsQuotes(char c)
     return c == ',' || c == '"' || c == '\r' || c == '\n';
 }
 
-// Empty fields are values the file did not give.
-void Append(std::string& out, const std::optional<double>& value)
+// The quoted field of a text that needs quotes, at out: RFC 4180, quotation marks doubled.
+char* WriteQuotedField(char* out, std::string_view text)
 {
-    if (value)
-        AppendNumber(out, *value);
+    *out++ = '"';
+    for (char c : text)
+    {
+        if (c == '"')
+            *out++ = '"';
+        *out++ = c;
+    }
+    *out++ = '"';
+    return out;
 }
 
-void Append(std::string& out, const std::optional<std::int32_t>& value)
-{
-    if (value)
-        out += std::to_string(*value);
-}
-
-void Append(std::string& out, const std::optional<std::string>& value)
-{
-    if (value)
-        AppendCsvField(out, *value);
-}
-
-void Append(std::string& out, std::size_t number)
-{
-    out += std::to_string(number);
-}
-
-// A value too large for the display unit stays empty, as JSON shows it null.
-void Append(std::string& out, const CAngle& angle)
-{
-    if (!angle.radians)
-        return;
-    std::optional<double> shown = DisplayAngle(*angle.radians, angle.unit);
-    if (shown && angle.unit == AngleDisplay::DegreesMinutesSeconds)
-        out += DmsText(*shown);
-    else
-        Append(out, shown);
-}
-
-void Append(std::string& out, const CLength& length)
-{
-    if (length.metres)
-        Append(out, DisplayLength(*length.metres, length.unit));
-}
-
-template <class First, class... Rest>
-void Row(std::string& out, const First& first, const Rest&... rest)
-{
-    Append(out, first);
-    ((out += ',', Append(out, rest)), ...);
-    out += "\r\n";
-}
-
-// The rows of the three tables, written through a pointer into room made for the whole row at
-// once: rows are nearly all of the output, and each append to the string is a call that checks
-// its room, which costs more than most pieces it adds. Each value's room is the most its text
-// takes.
+// The rows of every table, written through a pointer into room made for the whole row at once:
+// rows are nearly all of the output, and each append to the string is a call that checks its
+// room, which costs more than most pieces it adds. Each value's room is the most its text takes.
+// Empty fields are values the file did not give; a value too large for the display unit stays
+// empty, as JSON shows it null.
 class CRowWriter
 {
 public:
-    // A text written as it is (the file's path, quoted once for all its rows).
+    // A text written as it is (the file's path, quoted once for all its rows; a name of ours).
     struct CRaw
     {
-        const std::string& text;
+        std::string_view text;
     };
     // A text quoted as a field needs; empty when absent.
     struct CField
@@ -107,19 +73,13 @@ public:
         CRowWriter row(out.Reserve((Room(values) + ...) + sizeof...(values) + 2));
         bool first = true;
         ((row.Separate(first), row.Put(values)), ...);
-        row.Put(CRaw{LineEnd()});
+        row.Put(CRaw{"\r\n"});
         out.Wrote(row.m_at);
         out.Commit();
     }
 
 private:
     explicit CRowWriter(char* at) : m_at(at) {}
-
-    static const std::string& LineEnd()
-    {
-        static const std::string end = "\r\n";
-        return end;
-    }
 
     static std::size_t FieldRoom(const std::string& text) { return 2 * text.size() + 2; }
     static std::size_t Room(const CRaw& raw) { return raw.text.size(); }
@@ -144,7 +104,7 @@ private:
         first = false;
     }
 
-    void Copy(const std::string& text)
+    void Copy(std::string_view text)
     {
         std::memcpy(m_at, text.data(), text.size());
         m_at += text.size();
@@ -190,18 +150,9 @@ private:
     void Field(const std::string& text)
     {
         if (std::none_of(text.begin(), text.end(), NeedsQuotes))
-        {
             Copy(text);
-            return;
-        }
-        *m_at++ = '"';
-        for (char c : text)
-        {
-            if (c == '"')
-                *m_at++ = '"';
-            *m_at++ = c;
-        }
-        *m_at++ = '"';
+        else
+            m_at = WriteQuotedField(m_at, text);
     }
 
     char* m_at;
@@ -287,14 +238,9 @@ void AppendCsvField(std::string& out, const std::string& text)
         out += text;
         return;
     }
-    out += '"';
-    for (char c : text)
-    {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
+    const std::size_t start = out.size();
+    out.resize(start + 2 * text.size() + 2);
+    out.resize(static_cast<std::size_t>(WriteQuotedField(&out[start], text) - out.data()));
 }
 
 void WriteCsvHeader(CsvTable table, IByteSink& out)
@@ -344,32 +290,27 @@ void CCsvSink::ExtraValues(const CRecord& record, CsvTable table, std::size_t nu
                 {
                     if ((tables & bit) || !value)
                         return;
-                    std::string& out = m_extraValues->Text();
-                    out += m_file;
-                    out += ',';
-                    out += TableName(table);
-                    out += ',';
-                    Append(out, number);
-                    out += ',';
-                    AppendCsvField(out, record.name);
-                    out += ',';
-                    out += field;
-                    out += ',';
+                    const auto row = [&](const auto& shown)
+                    {
+                        CRowWriter::Row(
+                            *m_extraValues, CRowWriter::CRaw{m_file},
+                            CRowWriter::CRaw{TableName(table)}, std::optional<std::size_t>(number),
+                            CRowWriter::CField{&record.name}, CRowWriter::CRaw{field}, shown);
+                    };
                     // In the display units, as the value would be in its own table.
                     using Value = std::decay_t<decltype(value)>;
                     if constexpr (std::is_same_v<Value, std::optional<double>>)
                     {
                         if (IsAngleField(field))
-                            Row(out, Angle(value));
+                            row(Angle(value));
                         else if (IsLengthField(field))
-                            Row(out, Length(value));
+                            row(Length(value));
                         else
-                            Row(out, value);
+                            row(value);
                     }
                     else
-                        Row(out, value);
+                        row(value);
                 });
-    m_extraValues->Commit();
 }
 
 void CCsvSink::Point(const CRecord& point)
