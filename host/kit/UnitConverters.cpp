@@ -176,13 +176,14 @@ namespace
 
 using CShared = CUnitConverterFactory::CShared;
 
-// One counted converter for the interface I; the unit is its function, a parameter of the type
-// so that the call of every value is a direct one, which the compiler may inline.
-template <class I, ConvertFunction Unit> class CConverter final : public I
+// One counted converter for the interface I; the unit is its function.
+template <class I> class CConverter final : public I
 {
 public:
-    CConverter(Quantity quantity, std::int32_t unitCode, std::shared_ptr<CShared> shared)
-        : m_quantity(quantity), m_unitCode(unitCode), m_shared(std::move(shared))
+    CConverter(Quantity quantity, std::int32_t unitCode, ConvertFunction convert,
+               std::shared_ptr<CShared> shared)
+        : m_quantity(quantity), m_unitCode(unitCode), m_convert(convert),
+          m_shared(std::move(shared))
     {
         ++m_shared->liveConverters;
     }
@@ -229,7 +230,7 @@ private:
     {
         try
         {
-            return Unit(text, result) && std::isfinite(result);
+            return m_convert(text, result) && std::isfinite(result);
         }
         catch (...)
         {
@@ -239,6 +240,7 @@ private:
 
     Quantity m_quantity;
     std::int32_t m_unitCode;
+    ConvertFunction m_convert;
     std::shared_ptr<CShared> m_shared;
     std::atomic<std::int32_t> m_references{1};
 };
@@ -340,10 +342,13 @@ bool InchesOfMercuryToHectopascals(const wchar_t* text, double& value)
     return true;
 }
 
-template <class I, ConvertFunction Unit>
-I* Make(Quantity quantity, std::int32_t unitCode, const std::shared_ptr<CShared>& shared)
+template <class I>
+I* Make(Quantity quantity, std::int32_t unitCode, ConvertFunction convert,
+        const std::shared_ptr<CShared>& shared)
 {
-    I* converter = new (std::nothrow) CConverter<I, Unit>(quantity, unitCode, shared);
+    if (!convert)
+        return nullptr;
+    I* converter = new (std::nothrow) CConverter<I>(quantity, unitCode, convert, shared);
     if (!converter)
         return nullptr;
     if (IConverterEvents* events = shared->events)
@@ -485,65 +490,40 @@ bool CUnitConverterFactory::Release()
 
 Plugin::IAngleConverter* CUnitConverterFactory::CreateAngleConverter(std::int32_t unitCode)
 {
-    using I = Plugin::IAngleConverter;
-    constexpr Quantity Angle = Quantity::Angle;
-    switch (unitCode)
-    {
-    case AngleUnit::Radians:
-        return Make<I, Radians>(Angle, unitCode, m_shared);
-    case AngleUnit::DottedDms:
-        return Make<I, DmsToRadians>(Angle, unitCode, m_shared);
-    case AngleUnit::Degrees:
-        return Make<I, DegreesToRadians>(Angle, unitCode, m_shared);
-    case AngleUnit::Grads:
-        return Make<I, GradsToRadians>(Angle, unitCode, m_shared);
-    }
-    return nullptr;
+    ConvertFunction convert = unitCode == AngleUnit::Radians     ? Radians
+                              : unitCode == AngleUnit::DottedDms ? DmsToRadians
+                              : unitCode == AngleUnit::Degrees   ? DegreesToRadians
+                              : unitCode == AngleUnit::Grads     ? GradsToRadians
+                                                                 : nullptr;
+    return Make<Plugin::IAngleConverter>(Quantity::Angle, unitCode, convert, m_shared);
 }
 
 ILinearConverter* CUnitConverterFactory::CreateLinearConverter(std::int32_t unitCode)
 {
-    constexpr Quantity Length = Quantity::Length;
-    switch (unitCode)
-    {
-    case LinearUnit::Metre:
-        return Make<ILinearConverter, Metres>(Length, unitCode, m_shared);
-    case LinearUnit::InternationalFoot:
-        return Make<ILinearConverter, InternationalFeetToMetres>(Length, unitCode, m_shared);
-    case LinearUnit::UsSurveyFoot:
-        return Make<ILinearConverter, UsSurveyFeetToMetres>(Length, unitCode, m_shared);
-    }
-    return nullptr;
+    ConvertFunction convert = unitCode == LinearUnit::Metre ? Metres
+                              : unitCode == LinearUnit::InternationalFoot
+                                  ? InternationalFeetToMetres
+                              : unitCode == LinearUnit::UsSurveyFoot ? UsSurveyFeetToMetres
+                                                                     : nullptr;
+    return Make<ILinearConverter>(Quantity::Length, unitCode, convert, m_shared);
 }
 
 IPressureConverter* CUnitConverterFactory::CreatePressureConverter(std::int32_t unitCode)
 {
-    using I = IPressureConverter;
-    constexpr Quantity Pressure = Quantity::Pressure;
-    switch (unitCode)
-    {
-    case PressureUnit::MillimetreOfMercury:
-        return Make<I, MillimetresOfMercuryToHectopascals>(Pressure, unitCode, m_shared);
-    case PressureUnit::Hectopascal:
-        return Make<I, Hectopascals>(Pressure, unitCode, m_shared);
-    case PressureUnit::InchOfMercury:
-        return Make<I, InchesOfMercuryToHectopascals>(Pressure, unitCode, m_shared);
-    }
-    return nullptr;
+    ConvertFunction convert =
+        unitCode == PressureUnit::MillimetreOfMercury ? MillimetresOfMercuryToHectopascals
+        : unitCode == PressureUnit::Hectopascal       ? Hectopascals
+        : unitCode == PressureUnit::InchOfMercury     ? InchesOfMercuryToHectopascals
+                                                      : nullptr;
+    return Make<IPressureConverter>(Quantity::Pressure, unitCode, convert, m_shared);
 }
 
 ITemperatureConverter* CUnitConverterFactory::CreateTemperatureConverter(std::int32_t unitCode)
 {
-    using I = ITemperatureConverter;
-    constexpr Quantity Temperature = Quantity::Temperature;
-    switch (unitCode)
-    {
-    case TemperatureUnit::Celsius:
-        return Make<I, Celsius>(Temperature, unitCode, m_shared);
-    case TemperatureUnit::Fahrenheit:
-        return Make<I, FahrenheitToCelsius>(Temperature, unitCode, m_shared);
-    }
-    return nullptr;
+    ConvertFunction convert = unitCode == TemperatureUnit::Celsius      ? Celsius
+                              : unitCode == TemperatureUnit::Fahrenheit ? FahrenheitToCelsius
+                                                                        : nullptr;
+    return Make<ITemperatureConverter>(Quantity::Temperature, unitCode, convert, m_shared);
 }
 
 const char* UnitCodeName(Quantity quantity, std::int32_t unitCode)
