@@ -172,6 +172,34 @@ TEST_F(ImportDriver, AnnouncesEveryLineAndItsProgress)
     EXPECT_EQ(1, CScriptedParser::s_finished);
 }
 
+// The lines go to the parser a run at a time: none is lost or repeated where a run ends.
+TEST_F(ImportDriver, WalksEveryLineAcrossItsRuns)
+{
+    const std::size_t run = Driver::kLinesPerRun;
+    for (const std::size_t count : {run - 1, run, run + 1, 2 * run + 1})
+    {
+        std::string bytes;
+        Lines lines;
+        Lines announced;
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            lines.push_back(std::to_string(i));
+            bytes += lines.back() + "\n";
+            announced.push_back("SetCurrentLine(" + lines.back() + ")");
+        }
+        EXPECT_EQ(Scripted(bytes), lines) << count << " lines";
+        Lines told;
+        for (const std::string& call : m_calls)
+            if (call.rfind("SetCurrentLine(", 0) == 0)
+                told.push_back(call);
+        // The last announcement is the unrecognised file's.
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ("SetCurrentLine(-1)", told.back());
+        told.pop_back();
+        EXPECT_EQ(told, announced) << count << " lines";
+    }
+}
+
 TEST_F(ImportDriver, ReportsAnUnrecognisedFileAfterTheLastProgress)
 {
     Scripted("one\n");
