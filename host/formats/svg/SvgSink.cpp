@@ -40,7 +40,7 @@ bool CSvgSink::PlaceRay(const std::string& station, const std::string& target)
     if (!from || !to)
         return false;
     // Observed both ways, or in several sets, a pair is still one line.
-    if (*from != *to && m_rays.insert(std::minmax(*from, *to)).second)
+    if (*from != *to && m_rays.Insert(*from, *to))
         m_plan.rays.emplace_back(*from, *to);
     return true;
 }
@@ -72,7 +72,7 @@ void CSvgSink::EndFile(bool)
     m_waitingStations.clear();
     m_waitingRays.clear();
     m_points.Clear();
-    m_rays.clear();
+    m_rays.Clear();
 }
 
 } // namespace Host

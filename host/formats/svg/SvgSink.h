@@ -6,12 +6,12 @@
 // counted as not placed.
 #pragma once
 
+#include "host/formats/svg/PointPairs.h"
+#include "host/formats/svg/SvgPlan.h"
 #include "host/kit/PointPositions.h"
 #include "host/kit/RecordSink.h"
-#include "host/formats/svg/SvgPlan.h"
 
 #include <cstddef>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,7 +40,7 @@ private:
 
     CPlanFile& m_plan;
     CNamedPositions<std::size_t> m_points;
-    std::set<std::pair<std::size_t, std::size_t>> m_rays;
+    CPointPairs m_rays;
     // Names waiting for the end of the file: stations, and observations (station, target).
     std::vector<std::string> m_waitingStations;
     std::vector<std::pair<std::string, std::string>> m_waitingRays;
