@@ -23,6 +23,7 @@
 #   python3 csv           a naive CSV reader of the same file in Python
 #   discard               the plug-in into a receiver that only counts (the plug-in's share)
 #   json, csv             orva-import to /dev/null and to a directory
+#   geojson, svg          orva-import's two outputs that place stations and targets by name
 #   json -j 1, json -j N  after the file: the same number of rows in 8 files, imported to
 #                         /dev/null with one job and with one a core
 # The host's share is the difference between a json/csv line and the discard line.
@@ -88,7 +89,7 @@ with open(sys.argv[1], newline="") as f:
 print(rows)'
 
 # The file, then the counts the import must give.
-# orva-import of one build to JSON and to CSV; the CSV must hold every point.
+# orva-import of one build to JSON, CSV, GeoJSON and SVG; the CSV must hold every point.
 import_file() {
     local suffix=$1 importer=$2 file=$3 size=$4 points=$5
     measure "json$suffix" "$size" sh -c 'exec "$0" "$1" >/dev/null' "$importer" "$file"
@@ -100,6 +101,9 @@ import_file() {
         echo "run-host-bench.sh: points.csv has $written rows, expected $points" >&2
         exit 1
     fi
+    measure "geojson$suffix" "$size" sh -c 'exec "$0" --format geojson "$1" >/dev/null' \
+        "$importer" "$file"
+    measure "svg$suffix" "$size" sh -c 'exec "$0" --format svg "$1" >/dev/null' "$importer" "$file"
 }
 
 bench_file() {
