@@ -91,7 +91,7 @@ private:
     }
     std::string_view NameOf(const CEntry& entry) const
     {
-        return std::string_view(m_names).substr(entry.nameAt, entry.nameSize);
+        return std::string_view(m_names.data() + entry.nameAt, entry.nameSize);
     }
     // The slot that holds name, or the empty slot where it would go.
     std::size_t SlotOf(std::string_view name, std::uint32_t hash) const
