@@ -1,5 +1,7 @@
 #include "parser/PointTable.h"
 
+#include "platform/OpenAddressing.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -312,16 +314,5 @@ void CPointTable::GrowCodeSlots()
 
 void CPointTable::Grow()
 {
-    std::vector<CSlot> slots(m_slots.empty() ? kFirstSlots : m_slots.size() * 2);
-    const std::size_t mask = slots.size() - 1;
-    for (const CSlot& slot : m_slots)
-    {
-        if (slot.entry == 0)
-            continue;
-        std::size_t at = slot.hash & mask;
-        while (slots[at].entry != 0)
-            at = (at + 1) & mask;
-        slots[at] = slot;
-    }
-    m_slots.swap(slots);
+    m_slots = Platform::Rehashed(m_slots, m_slots.empty() ? kFirstSlots : m_slots.size() * 2);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/kit/ImportRecords.h"
+#include "platform/OpenAddressing.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -104,21 +105,10 @@ private:
                 return at;
         }
     }
-    // Twice the slots (a power of two), each name placed again by the hash its slot keeps.
+    // Twice the slots, each name placed again by the hash its slot keeps.
     void Grow()
     {
-        std::vector<CSlot> slots(std::max<std::size_t>(16, m_slots.size() * 2));
-        const std::size_t mask = slots.size() - 1;
-        for (const CSlot& slot : m_slots)
-        {
-            if (slot.entry == 0)
-                continue;
-            std::size_t at = slot.hash & mask;
-            while (slots[at].entry != 0)
-                at = (at + 1) & mask;
-            slots[at] = slot;
-        }
-        m_slots.swap(slots);
+        m_slots = Platform::Rehashed(m_slots, std::max<std::size_t>(16, m_slots.size() * 2));
     }
 
     std::vector<CSlot> m_slots;
