@@ -61,13 +61,15 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
         if (m_slots[at].entry != 0)
             return false;
     }
-    if ((m_entries.size() + 1) * 8 > m_slots.size() * kMaxLoadEighths)
+    // A deque counts its elements from its map of blocks: counted once here.
+    const std::size_t count = m_entries.size();
+    if ((count + 1) * 8 > m_slots.size() * kMaxLoadEighths)
     {
         Grow();
         std::size_t probes = 0;
         at = FindSlot(packed, hash, probes);
     }
-    if (m_entries.size() >= UINT32_MAX - 1 || packed.size() > UINT32_MAX)
+    if (count >= UINT32_MAX - 1 || packed.size() > UINT32_MAX)
         throw std::length_error("point table full");
     const std::uint32_t codeIndex = InternCode(code);
     const std::uint64_t held = Keep(packed);
@@ -77,7 +79,7 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
     entry.number = held;
     entry.size = static_cast<std::uint32_t>(packed.size());
     entry.code = codeIndex;
-    m_slots[at] = CSlot{static_cast<std::uint32_t>(m_entries.size()), hash};
+    m_slots[at] = CSlot{static_cast<std::uint32_t>(count + 1), hash};
     return true;
 }
 
@@ -117,13 +119,31 @@ std::string_view CPointTable::Pack(std::wstring_view number, std::uint32_t& hash
     // table is walked the way memory is read fastest. Its value is read in the same walk.
     bool decimal = !m_spread && !number.empty() && number.size() < 10 &&
                    (number.size() == 1 || number[0] != L'0');
+    // Nearly every number is ASCII, one byte a character: it is stored, checked and read in one
+    // walk, and walked again as varints only when a character turned out not to be.
     std::uint32_t value = 0;
+    std::uint32_t anyCode = 0;
+    for (const wchar_t c : number)
+    {
+        const auto code = static_cast<std::uint32_t>(c);
+        const std::uint32_t digit = code - L'0';
+        anyCode |= code;
+        decimal &= digit < 10;
+        value = value * 10 + digit;
+        *out++ = static_cast<char>(code);
+    }
+    if (anyCode >= 0x80)
+        out = PackVarints(number, &m_packed[0]);
+    const std::string_view packed(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
+    hash = decimal ? value : SpreadHash(packed.data(), packed.size());
+    return packed;
+}
+
+char* CPointTable::PackVarints(std::wstring_view number, char* out)
+{
     for (const wchar_t c : number)
     {
         auto code = static_cast<std::uint32_t>(c);
-        const std::uint32_t digit = code - L'0';
-        decimal &= digit < 10;
-        value = value * 10 + digit;
         while (code >= 0x80)
         {
             *out++ = static_cast<char>(0x80 | (code & 0x7F));
@@ -131,9 +151,7 @@ std::string_view CPointTable::Pack(std::wstring_view number, std::uint32_t& hash
         }
         *out++ = static_cast<char>(code);
     }
-    const std::string_view packed(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
-    hash = decimal ? value : SpreadHash(packed.data(), packed.size());
-    return packed;
+    return out;
 }
 
 std::wstring CPointTable::Unpack(const CEntry& entry)
