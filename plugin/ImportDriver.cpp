@@ -68,6 +68,7 @@ bool CFileLines::Read(IByteSource& source)
     m_failed = false;
     m_holdWhole = !source.IsRewindable();
     m_walking = false;
+    m_clean = false;
     if (!Start() || !CountLines())
         return false;
     m_walking = true;
@@ -117,16 +118,26 @@ bool CFileLines::CountLines()
             ++m_count;
         return !m_failed;
     }
-    // The LFs of each block at once; the walk's window moves as NextLine's would, so that a
-    // source held whole or read again sees the same bytes.
+    // The LFs of each block at once, and the Ctrl-Z and NULs in the same walk; the window moves
+    // as NextLine's would, so that a source held whole or read again sees the same bytes.
+    bool sawNul = false;
+    bool sawControlZ = false;
     for (;;)
     {
         const char* data = m_buffer.data();
         const char* afterLast = data + m_begin;
-        m_count += CountByte(data + m_searched, data + m_checked, '\n', afterLast);
+        const char* textEnd =
+            CountByteBefore(data + m_searched, data + m_end, '\n', static_cast<char>(ControlZ),
+                            '\0', m_count, afterLast, sawNul);
         m_begin = static_cast<std::size_t>(afterLast - data);
-        m_searched = m_checked;
-        if (!Fill())
+        m_checked = m_searched = static_cast<std::size_t>(textEnd - data);
+        if (m_checked != m_end)
+        {
+            m_end = m_checked;
+            m_atEnd = true;
+            sawControlZ = true;
+        }
+        if (!ReadMore())
             break;
     }
     if (m_failed)
@@ -134,6 +145,7 @@ bool CFileLines::CountLines()
     // The last line, without LF.
     if (m_checked != m_begin)
         ++m_count;
+    m_clean = !sawNul && !sawControlZ;
     return true;
 }
 
@@ -222,6 +234,14 @@ bool CFileLines::ReadMore()
 void CFileLines::CheckForControlZ()
 {
     const std::size_t unit = UnitSize();
+    // Bytes that are counted are checked by the count, as it walks them.
+    if (unit == 1 && !m_walking)
+        return;
+    if (m_clean)
+    {
+        m_checked = m_end;
+        return;
+    }
     const std::size_t whole = m_end - (m_end - m_checked) % unit;
     const std::size_t unchecked = m_checked;
     bool nulWanted = m_walking && m_nextNul == kNoNul;
@@ -258,6 +278,11 @@ void CFileLines::CheckForControlZ()
 
 void CFileLines::FindNextNul()
 {
+    if (m_clean)
+    {
+        m_nextNul = kNoNul;
+        return;
+    }
     const std::size_t nul = Find(m_begin, m_checked, 0);
     m_nextNul = nul < m_checked ? nul : kNoNul;
 }

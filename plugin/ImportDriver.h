@@ -124,6 +124,9 @@ private:
     bool m_holdWhole = false;
     // False while the lines are counted, which needs no NUL.
     bool m_walking = false;
+    // The count found neither a NUL nor a Ctrl-Z in a file of one-byte units, and the walk looks
+    // for neither again, even in a file that changes between the count and the walk.
+    bool m_clean = false;
     // True when a blank or tab byte at a line's start is that character.
     bool m_indentIsBytes = false;
     bool m_asciiIsBytes = false;

@@ -71,6 +71,51 @@ TEST(CountByteTest, CountsAndFindsTheLastAsAPlainLoopDoes)
             }
 }
 
+// The count that stops at a Ctrl-Z and notices a NUL: LFs every few bytes, a Ctrl-Z or a NUL (or
+// both, in either order) at each kind of place, in the first group of blocks or a later one, and
+// one more of each right after the end, which must not count.
+TEST(CountByteTest, StopsAtTheFirstStopByteAndFlagsAByteBeforeIt)
+{
+    const std::size_t lengths[] = {0, 1, 15, 16, 17, 100, 4079, 4080, 4081, 9001};
+    const std::size_t none = static_cast<std::size_t>(-1);
+    for (const std::size_t length : lengths)
+        for (const std::size_t stopAt :
+             {none, std::size_t{0}, length / 3, length - 1, length + 5000})
+            for (const std::size_t flagAt : {none, std::size_t{0}, length / 2, length - 1})
+            {
+                std::string buffer(length + 16, 'a');
+                for (std::size_t i = 0; i < length; i += 7)
+                    buffer[i] = '\n';
+                buffer[length] = '\x1A';
+                if (length + 1 < buffer.size())
+                    buffer[length + 1] = '\0';
+                if (flagAt < length)
+                    buffer[flagAt] = '\0';
+                if (stopAt < length)
+                    buffer[stopAt] = '\x1A';
+                const char* begin = buffer.data();
+                const char* end = begin + length;
+                const char* expectedStop = std::find(begin, end, '\x1A');
+                std::size_t count = 5;
+                const char* afterLast = nullptr;
+                bool flagged = false;
+                const char* stop = Driver::CountByteBefore(begin, end, '\n', '\x1A', '\0', count,
+                                                           afterLast, flagged);
+                const auto* last = std::find(std::make_reverse_iterator(expectedStop),
+                                             std::make_reverse_iterator(begin), '\n')
+                                       .base();
+                const auto lineFeeds =
+                    static_cast<std::size_t>(std::count(begin, expectedStop, '\n'));
+                const std::string where = "length " + std::to_string(length) + " stop " +
+                                          std::to_string(stopAt) + " flag " +
+                                          std::to_string(flagAt);
+                ASSERT_EQ(expectedStop, stop) << where;
+                ASSERT_EQ(5 + lineFeeds, count) << where;
+                ASSERT_EQ(lineFeeds == 0 ? nullptr : last, afterLast) << where;
+                ASSERT_EQ(std::find(begin, expectedStop, '\0') != expectedStop, flagged) << where;
+            }
+}
+
 // Whether a line is ASCII: every length around the blocks and words, a byte from 0x80 up at each
 // place or none, and one right after the end, which must not count.
 TEST(IsAsciiTest, FindsAByteAboveAsciiWhereverItIs)

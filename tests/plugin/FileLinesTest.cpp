@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #if !defined(_WIN32)
@@ -139,6 +140,27 @@ struct MarkCase
     bool indentIsBytes;
 };
 
+// A file of one-byte units as made, without any NUL or Ctrl-Z (which the walk then looks for no
+// more), and with one of them late in the file, after the count has passed many blocks.
+std::vector<std::pair<std::string, std::string>> Variants(const std::string& bytes, bool wide)
+{
+    std::vector<std::pair<std::string, std::string>> variants = {{"as made", bytes}};
+    if (wide)
+        return variants;
+    std::string clean = bytes;
+    clean.erase(
+        std::remove_if(clean.begin(), clean.end(), [](char c) { return c == '\0' || c == '\x1A'; }),
+        clean.end());
+    for (const char rare : {'\0', '\x1A'})
+    {
+        std::string late = clean;
+        late[late.size() * 3 / 4] = rare;
+        variants.emplace_back(rare == '\0' ? "one NUL late" : "one Ctrl-Z late", late);
+    }
+    variants.emplace_back("clean", clean);
+    return variants;
+}
+
 TEST(FileLines, WalksTheLinesOfAWholeFileWhereverTheBlocksEnd)
 {
     const MarkCase marks[] = {{"no mark", "", true},
@@ -150,54 +172,64 @@ TEST(FileLines, WalksTheLinesOfAWholeFileWhereverTheBlocksEnd)
         for (const unsigned seed : {1u, 2u, 3u})
         {
             std::mt19937 random(seed);
-            const std::string bytes = RandomFile(random, mark.mark, 1500 * 1024);
-            const std::vector<std::wstring> expected = ExpectedLines(bytes);
-            std::size_t count = 0;
-            const std::vector<std::wstring> walked =
-                WalkedLines(files.Write("lines.idx", bytes), count);
-            EXPECT_EQ(expected.size(), count) << mark.name << ", seed " << seed;
-            ASSERT_EQ(expected.size(), walked.size()) << mark.name << ", seed " << seed;
-            for (std::size_t i = 0; i < expected.size(); ++i)
-                ASSERT_EQ(expected[i], walked[i])
-                    << mark.name << ", seed " << seed << ", line " << i;
-            const std::vector<std::wstring> dropped = WalkedLines(
-                files.Write("lines.idx", bytes), count, Driver::CFileLines::Indent::MayDrop);
-            EXPECT_EQ(mark.indentIsBytes ? WithoutIndent(expected) : expected, dropped)
-                << mark.name << ", seed " << seed << ", indent dropped";
+            const std::string made = RandomFile(random, mark.mark, 1500 * 1024);
+            for (const auto& [variant, bytes] : Variants(made, mark.mark.size() == 2))
+            {
+                const std::string where =
+                    std::string(mark.name) + ", seed " + std::to_string(seed) + ", " + variant;
+                const std::vector<std::wstring> expected = ExpectedLines(bytes);
+                std::size_t count = 0;
+                const std::vector<std::wstring> walked =
+                    WalkedLines(files.Write("lines.idx", bytes), count);
+                EXPECT_EQ(expected.size(), count) << where;
+                ASSERT_EQ(expected.size(), walked.size()) << where;
+                for (std::size_t i = 0; i < expected.size(); ++i)
+                    ASSERT_EQ(expected[i], walked[i]) << where << ", line " << i;
+                const std::vector<std::wstring> dropped = WalkedLines(
+                    files.Write("lines.idx", bytes), count, Driver::CFileLines::Indent::MayDrop);
+                EXPECT_EQ(mark.indentIsBytes ? WithoutIndent(expected) : expected, dropped)
+                    << where << ", indent dropped";
+            }
         }
 }
 
 #if !defined(_WIN32)
-// A pipe cannot be read twice: it is held whole, and walks the same.
+// A pipe cannot be read twice: it is held whole, and walks the same, with NULs or without.
 TEST(FileLines, WalksAPipeAsAFile)
 {
     std::mt19937 random(7);
-    std::string bytes = RandomFile(random, "", 900 * 1024);
-    // Read to its end, so that the writer is never left waiting: no Ctrl-Z ends it early.
-    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\x1A'), bytes.end());
-    int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    // More than a pipe holds: the writer waits for the reader.
-    std::thread writer(
-        [&]
-        {
-            for (std::size_t at = 0; at < bytes.size();)
+    const std::string made = RandomFile(random, "", 900 * 1024);
+    for (const bool keepsNuls : {true, false})
+    {
+        // Read to its end, so that the writer is never left waiting: no Ctrl-Z ends it early.
+        std::string bytes = made;
+        bytes.erase(std::remove(bytes.begin(), bytes.end(), '\x1A'), bytes.end());
+        if (!keepsNuls)
+            bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        // More than a pipe holds: the writer waits for the reader.
+        std::thread writer(
+            [&]
             {
-                const ssize_t written = ::write(ends[1], bytes.data() + at, bytes.size() - at);
-                if (written <= 0)
-                    break;
-                at += static_cast<std::size_t>(written);
-            }
-            ::close(ends[1]);
-        });
-    std::size_t count = 0;
-    const std::vector<std::wstring> walked =
-        WalkedLines(L"/proc/self/fd/" + std::to_wstring(ends[0]), count);
-    writer.join();
-    ::close(ends[0]);
-    const std::vector<std::wstring> expected = ExpectedLines(bytes);
-    EXPECT_EQ(expected.size(), count);
-    EXPECT_EQ(expected, walked);
+                for (std::size_t at = 0; at < bytes.size();)
+                {
+                    const ssize_t written = ::write(ends[1], bytes.data() + at, bytes.size() - at);
+                    if (written <= 0)
+                        break;
+                    at += static_cast<std::size_t>(written);
+                }
+                ::close(ends[1]);
+            });
+        std::size_t count = 0;
+        const std::vector<std::wstring> walked =
+            WalkedLines(L"/proc/self/fd/" + std::to_wstring(ends[0]), count);
+        writer.join();
+        ::close(ends[0]);
+        const std::vector<std::wstring> expected = ExpectedLines(bytes);
+        EXPECT_EQ(expected.size(), count);
+        EXPECT_EQ(expected, walked);
+    }
 }
 #endif
 
