@@ -90,11 +90,12 @@ struct RowRule
     bool IsSeparator(wchar_t c) const { return c == separator; }
     static bool IsQuote(wchar_t c) { return c == L'\'' || c == L'"'; }
     // A blank before a field's first character, which the trim would drop. Outside quotes a blank
-    // that separates fields is none. Blanks are below 64 and need one test of a mask.
+    // that separates fields is none. Blanks are at most a space, which turns away every printable
+    // character, digits too, with one comparison; the rest need one test of a mask.
     bool IsLeadingBlank(wchar_t c, bool inQuotes) const
     {
         const auto code = static_cast<std::uint32_t>(c);
-        return code < 64 && (((inQuotes ? kBlanks : blanksNotSeparating) >> code) & 1) != 0;
+        return code <= L' ' && (((inQuotes ? kBlanks : blanksNotSeparating) >> code) & 1) != 0;
     }
 
     wchar_t separator;
@@ -288,9 +289,10 @@ private:
     throw boost::escaped_list_error(text);
 }
 
+// A printable character, the last of nearly every field, is turned away by the first comparison.
 bool IsBlank(wchar_t c)
 {
-    return c == L' ' || c == L'\t';
+    return static_cast<std::uint32_t>(c) <= L' ' && (c == L' ' || c == L'\t');
 }
 
 // The finder's step over a row shorter than a step: the row is taken from a copy padded with
