@@ -61,7 +61,6 @@ bool CPointTable::Add(std::wstring_view number, std::wstring_view code)
         if (m_slots[at].entry != 0)
             return false;
     }
-    // A deque counts its elements from its map of blocks: counted once here.
     const std::size_t count = m_entries.size();
     if ((count + 1) * 8 > m_slots.size() * kMaxLoadEighths)
     {
@@ -287,7 +286,7 @@ std::uint32_t CPointTable::InternCode(std::wstring_view code)
             return RememberCode(key, slot.index - 1);
     }
     const auto index = static_cast<std::uint32_t>(m_codes.size());
-    m_codes.emplace_back(code);
+    m_codes.emplace_back().assign(code);
     m_codeSlots[at] = CCodeSlot{key, index + 1};
     return RememberCode(key, index);
 }

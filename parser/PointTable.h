@@ -7,9 +7,10 @@
 // for one look-up), the table hashes every number from then on.
 #pragma once
 
+#include "parser/BlockArray.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,8 +37,8 @@ public:
     // Calls visit(number, code) for every entry, in the order they were added.
     template <class Visit> void ForEach(Visit visit) const
     {
-        for (const CEntry& entry : m_entries)
-            visit(Unpack(entry), m_codes[entry.code]);
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            visit(Unpack(m_entries[i]), m_codes[m_entries[i].code]);
     }
 
 private:
@@ -90,15 +91,16 @@ private:
     void GrowCodeSlots();
     void Grow();
 
-    std::deque<CEntry> m_entries;
+    // Blocks of 1,024 entries, 16 KB each.
+    CBlockArray<CEntry, 10> m_entries;
     mutable std::vector<CSlot> m_slots;
     mutable bool m_spread = false;
     std::uint32_t m_seed;
     std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
     std::size_t m_blockUsed = 0;
     std::size_t m_blockSize = 0;
-    // A deque, so that each code stays where it is and the index can look at it in place.
-    std::deque<std::wstring> m_codes;
+    // Blocks, so that each code stays where it is and the index can look at it in place.
+    CBlockArray<std::wstring, 6> m_codes;
     static constexpr std::uint64_t kLongCode = 0xFF;
     struct CCodeSlot
     {

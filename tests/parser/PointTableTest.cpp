@@ -26,14 +26,14 @@ std::wstring RandomNumber(std::mt19937& random)
     return number;
 }
 
-// Codes of one word and of none, with the row's digit: empty, seven characters and eight, a
-// character below 256 and one above, and a NUL inside.
+// Codes of one word and of none, with a number from the row: empty, seven characters and eight, a
+// character below 256 and one above, and a NUL inside; hundreds of them, more than a block holds.
 std::wstring CodeOfRow(int row)
 {
     static const std::wstring kShapes[] = {L"",     L"C",     L"123456", L"1234567",
                                            L"\xFF", L"\x100", L"C\0",    L"C\x4000"};
     const std::wstring& shape = kShapes[row % 8];
-    return shape.empty() ? shape : shape + std::to_wstring(row % 7);
+    return shape.empty() ? shape : shape + std::to_wstring(row % 97);
 }
 
 // The table against a std::map that keeps the first code, over enough numbers to grow it many
