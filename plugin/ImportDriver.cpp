@@ -83,7 +83,7 @@ bool CFileLines::Read(IByteSource& source)
 
 bool CFileLines::Start()
 {
-    std::string().swap(m_buffer);
+    // The window's room stays: the walk after the count reads the same blocks into it.
     m_begin = m_checked = m_end = m_searched = 0;
     m_nextNul = kNoNul;
     m_atEnd = false;
