@@ -68,6 +68,7 @@ CParser::CParser(IGroundDataReceiver* receiver, IReadObserver* observer)
     ParserStatePtr initial = boost::make_shared<State::CInitial>();
     initial->SetContext(this);
     m_stateStack.push_back(initial);
+    NoteTopChanged();
 }
 
 CParser::~CParser() = default;
@@ -91,8 +92,7 @@ void CParser::ProcessLine(std::wstring& line, std::size_t index)
 
 bool CParser::ProcessAsciiRow(const char* bytes, std::size_t size, std::size_t index)
 {
-    IParserState& current = *m_stateStack.back();
-    CFieldList* const fields = current.RowFields();
+    CFieldList* const fields = m_topRows;
     if (!fields)
         return false;
     const char* first = bytes;
@@ -109,25 +109,33 @@ bool CParser::ProcessAsciiRow(const char* bytes, std::size_t size, std::size_t i
         return false;
     m_lineIndex = index;
     SplitAsciiRow(*this, first, last, *fields);
-    current.HandleRow();
+    m_top->HandleRow();
     return true;
+}
+
+void CParser::NoteTopChanged()
+{
+    m_top = m_stateStack.back().get();
+    m_topRows = m_top->RowFields();
 }
 
 void CParser::Dispatch(const std::wstring& trimmed)
 {
     // Borrowed, not shared: the state is popped only once it has had the line, and nothing it is
     // told can touch the stack.
-    IParserState& current = *m_stateStack.back();
+    IParserState& current = *m_top;
     if (ParserStatePtr opened = current.BeginSection(trimmed))
     {
         opened->SetContext(this);
         m_stateStack.push_back(std::move(opened));
+        NoteTopChanged();
         NoteSectionOpened();
         return;
     }
     if (current.IsSectionEnd(trimmed))
     {
         m_stateStack.pop_back();
+        NoteTopChanged();
         return;
     }
     current.HandleLine(trimmed);

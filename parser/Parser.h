@@ -73,12 +73,17 @@ private:
     // Runs report, which tells the observer something, when there is an observer.
     template <class F> void Tell(F&& report) noexcept;
     void NoteSectionOpened();
+    // Looks up the state on top of the stack once, and the list it cuts rows into, rather than
+    // once a row.
+    void NoteTopChanged();
 
     // Members are destroyed in reverse order: tables, date converter, the four converters, and
     // the section stack last.
     IGroundDataReceiver* m_receiver;
     IReadObserver* m_observer;
     std::deque<ParserStatePtr> m_stateStack;
+    IParserState* m_top = nullptr;
+    CFieldList* m_topRows = nullptr;
     Plugin::CRefPtr<Plugin::IAngleConverter> m_angleConverter;
     Plugin::CRefPtr<ILinearConverter> m_linearConverter;
     Plugin::CRefPtr<ITemperatureConverter> m_temperatureConverter;

@@ -25,7 +25,8 @@ public:
     // cut as SplitRow cuts it, or null when the state wants its lines whole. A state that gives
     // a list opens and closes sections only on lines that begin with a capital ASCII letter, as
     // every keyword does, and reads any other line as a row: such a line may skip BeginSection,
-    // IsSectionEnd and HandleLine, and come cut, to HandleRow.
+    // IsSectionEnd and HandleLine, and come cut, to HandleRow. Asked once, when the state comes
+    // on top: the answer holds for the state's life.
     virtual CFieldList* RowFields() = 0;
     // The data row just cut into RowFields().
     virtual void HandleRow() = 0;
