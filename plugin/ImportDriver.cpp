@@ -88,6 +88,7 @@ bool CFileLines::Start()
     m_nextNul = kNoNul;
     m_atEnd = false;
     m_encoding = TextEncoding::ThreadCodePage;
+    m_unitSize = 1;
     // The mark is read before any unit is checked: its bytes decide what a unit is.
     constexpr std::size_t kLongestMark = 3;
     while (m_end < kLongestMark && ReadMore())
@@ -97,6 +98,10 @@ bool CFileLines::Start()
         return false;
     std::size_t markSize = 0;
     m_encoding = DetectByteOrderMark(m_buffer.data(), m_end, markSize);
+    m_unitSize =
+        m_encoding == TextEncoding::Utf16LittleEndian || m_encoding == TextEncoding::Utf16BigEndian
+            ? 2
+            : 1;
     m_indentIsBytes =
         m_encoding == TextEncoding::Utf8 ||
         (m_encoding == TextEncoding::ThreadCodePage && Platform::ThreadCodePageKeepsBlanks());
@@ -322,17 +327,11 @@ bool CFileLines::NextText(const char*& bytes, std::size_t& size, Indent indent)
     return true;
 }
 
-std::size_t CFileLines::UnitSize() const
-{
-    return m_encoding == TextEncoding::Utf16LittleEndian ||
-                   m_encoding == TextEncoding::Utf16BigEndian
-               ? 2
-               : 1;
-}
-
 bool CFileLines::IsUnit(std::size_t offset, unsigned int unit) const
 {
     const auto* b = reinterpret_cast<const unsigned char*>(m_buffer.data()) + offset;
+    if (m_unitSize == 1)
+        return b[0] == unit;
     switch (m_encoding)
     {
     case TextEncoding::Utf16LittleEndian:

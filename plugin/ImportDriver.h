@@ -97,7 +97,7 @@ private:
     // Looks for the first NUL unit from the window's start among the checked bytes.
     void FindNextNul();
     // Bytes of one character unit: 2 for UTF-16, 1 otherwise.
-    std::size_t UnitSize() const;
+    std::size_t UnitSize() const { return m_unitSize; }
     // The offset of the first unit at or after from that equals unit, or end.
     std::size_t Find(std::size_t from, std::size_t end, unsigned int unit) const;
     // The same for either of two bytes, in a file of one-byte units.
@@ -106,6 +106,7 @@ private:
 
     IByteSource* m_source = nullptr;
     TextEncoding m_encoding = TextEncoding::ThreadCodePage;
+    std::size_t m_unitSize = 1;
     // The window: bytes [m_begin, m_end) of m_buffer are read and not yet walked; those before
     // m_checked are checked for Ctrl-Z and hold whole units (unit-aligned from m_begin).
     std::string m_buffer;
