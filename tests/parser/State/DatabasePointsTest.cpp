@@ -86,6 +86,8 @@ const RowCase kRows[] = {
     {L"1,P1,1,2,3,BM,fix", {}, L"BM"},
     {L"1,P1,1,2,3,BM,FIXED", {}, L"BM"},
     {L"1,P1,1,2,3,BM,AVX", {}, L"BM"},
+    // "FIX" with its first letter 256 higher: the same low bytes, not the same class.
+    {L"1,P1,1,2,3,BM,\x0146IX", {}, L"BM"},
     {L"1,P1,1,2,3,BM,", {}, L"BM"},
     {L"1,P1,1,2,3,,XYZ", {}, L""},
     // A row shorter than the CLASS position has no class.
