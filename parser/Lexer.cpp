@@ -74,13 +74,16 @@ namespace
 // tiny class with inline tests, so the scanner is instantiated once per rule and its inner loop
 // compares against constants (or the one separator read before the row) instead of searching sets.
 // When a character belongs to several roles, escape wins over separator and separator over quote.
+// The walk asks first whether a special separates fields (Separates: a separator that is not the
+// escape), as most specials do.
 
 struct RowRule
 {
     static constexpr bool TrimsBlanks = true;
 
     explicit RowRule(wchar_t separator_)
-        : separator(separator_), blanksNotSeparating(kBlanks & ~Bit(separator_))
+        : separator(separator_), separating(separator_ == L'\\' ? L'\0' : separator_),
+          blanksNotSeparating(kBlanks & ~Bit(separator_))
     {
     }
 
@@ -88,6 +91,7 @@ struct RowRule
 
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     bool IsSeparator(wchar_t c) const { return c == separator; }
+    bool Separates(wchar_t c) const { return c == separating; }
     static bool IsQuote(wchar_t c) { return c == L'\'' || c == L'"'; }
     // A blank before a field's first character, which the trim would drop. Outside quotes a blank
     // that separates fields is none. Blanks are at most a space, which turns away every printable
@@ -99,6 +103,9 @@ struct RowRule
     }
 
     wchar_t separator;
+    // The separator, or a NUL when the escape is the separator and wins: a NUL is no special then,
+    // and so never a character the walk asks about.
+    wchar_t separating;
     std::uint64_t blanksNotSeparating;
 
 private:
@@ -117,6 +124,7 @@ struct WordsRule
     static std::array<wchar_t, 4> Specials() { return {L' ', L'\t', L'"', L'\\'}; }
     static bool IsEscape(wchar_t c) { return c == L'\\'; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
+    static bool Separates(wchar_t c) { return IsSeparator(c); }
     static bool IsQuote(wchar_t c) { return c == L'"'; }
 };
 
@@ -126,6 +134,7 @@ struct HeaderKeywordRule
     static std::array<wchar_t, 4> Specials() { return {L' ', L'\t', L'\'', L'\''}; }
     static bool IsEscape(wchar_t) { return false; }
     static bool IsSeparator(wchar_t c) { return c == L' ' || c == L'\t'; }
+    static bool Separates(wchar_t c) { return IsSeparator(c); }
     static bool IsQuote(wchar_t c) { return c == L'\''; }
 };
 
@@ -415,12 +424,7 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
             if (at < read)
                 continue;
             const wchar_t c = begin[at];
-            if (rule.IsEscape(c))
-            {
-                takeRun(at);
-                escape(at);
-            }
-            else if (rule.IsSeparator(c))
+            if (rule.Separates(c))
             {
                 // Quoted, a separator is an ordinary character.
                 if (inQuotes)
@@ -429,6 +433,11 @@ void ScanIntoFields(const Char* begin, const Char* end, const Rule& rule, CField
                 completeField();
                 fieldStart = write = at + 1;
                 readFrom(at + 1);
+            }
+            else if (rule.IsEscape(c))
+            {
+                takeRun(at);
+                escape(at);
             }
             else if (rule.IsQuote(c))
             {

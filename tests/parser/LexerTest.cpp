@@ -304,7 +304,7 @@ void CompareWithTokenizer(const TokenizerRule& rule, Split split, unsigned seed,
 
 TEST(LexerSplitRow, AgreesWithTheEscapedListTokenizer)
 {
-    for (const wchar_t separator : {L',', L';', L'|', L' ', L'\''})
+    for (const wchar_t separator : {L',', L';', L'|', L' ', L'\'', L'\\'})
         CompareWithTokenizer(
             {L"\\", std::wstring(1, separator), L"'\"", true, true},
             [separator](const std::wstring& line) { return Row(line, separator, L';'); },
@@ -330,7 +330,8 @@ TEST(LexerSplitRow, AgreesWithTheTokenizerOnLongRowsAndWideCharacters)
 TEST(LexerSplitAsciiRow, AgreesWithTheTokenizer)
 {
     const std::wstring alphabet = L"abcdefgh ,;|'\"\\n\t\x7F";
-    for (const wchar_t separator : {L',', L';', L'|', L' ', L'\'', L'\x7F', L'\x12C', L'\xA7C'})
+    for (const wchar_t separator :
+         {L',', L';', L'|', L' ', L'\'', L'\\', L'\x7F', L'\x12C', L'\xA7C'})
         CompareWithTokenizer(
             {L"\\", std::wstring(1, separator), L"'\"", true, true},
             [separator](const std::wstring& line) { return AsciiRow(line, separator, L';'); },
