@@ -149,7 +149,9 @@ template <class Parser>
 ORVA_NOINLINE bool ImportLineRun(CFileLines& lines, Parser& parser, IGroundDataReceiver* receiver,
                                  std::wstring& line, std::size_t first, std::size_t end)
 {
-    const std::size_t count = lines.Count();
+    // The progress is a share of the counted lines; the conversions go through signed integers,
+    // which x86-64 converts in one instruction and which hold any count of lines exactly as well.
+    const auto total = static_cast<float>(static_cast<std::int64_t>(lines.Count()));
     // A file of more lines than an int counts has its last ones announced as the last index.
     const std::size_t lastIndex = std::numeric_limits<std::int32_t>::max();
     const bool asciiRows = lines.KeepsAscii();
@@ -189,8 +191,8 @@ ORVA_NOINLINE bool ImportLineRun(CFileLines& lines, Parser& parser, IGroundDataR
         if (line.capacity() > kKeptLineCapacity)
             std::wstring().swap(line);
         // 64-bit products: a file may have more lines than 100 * (i + 1) fits in 32 bits.
-        const auto done = static_cast<std::uint64_t>(100) * (i + 1);
-        receiver->SetProgress(static_cast<float>(done) / static_cast<float>(count));
+        const auto done = static_cast<std::int64_t>(100) * static_cast<std::int64_t>(i + 1);
+        receiver->SetProgress(static_cast<float>(done) / total);
     }
     return true;
 }
