@@ -7,6 +7,8 @@
 
 #include <boost/make_shared.hpp>
 
+#include <cstdint>
+
 namespace
 {
 
@@ -25,10 +27,12 @@ template <class T> void Replace(Plugin::CRefPtr<T>& held, T* converter)
 }
 
 // What a line is trimmed of: blanks and line ends. Tested by hand, as the library's search for
-// a set of characters looks each character up in the set with a call.
+// a set of characters looks each character up in the set with a call; none is above a space,
+// which turns away the printable character that nearly every line begins and ends with.
 bool IsTrimmed(wchar_t c)
 {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
+    return static_cast<std::uint32_t>(c) <= L' ' &&
+           (c == L' ' || c == L'\t' || c == L'\r' || c == L'\n');
 }
 
 // The first and last characters that stay, or npos for a line of nothing else.
