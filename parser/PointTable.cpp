@@ -118,31 +118,13 @@ std::string_view CPointTable::Pack(std::wstring_view number, std::uint32_t& hash
     // table is walked the way memory is read fastest. Its value is read in the same walk.
     bool decimal = !m_spread && !number.empty() && number.size() < 10 &&
                    (number.size() == 1 || number[0] != L'0');
-    // Nearly every number is ASCII, one byte a character: it is stored, checked and read in one
-    // walk, and walked again as varints only when a character turned out not to be.
     std::uint32_t value = 0;
-    std::uint32_t anyCode = 0;
-    for (const wchar_t c : number)
-    {
-        const auto code = static_cast<std::uint32_t>(c);
-        const std::uint32_t digit = code - L'0';
-        anyCode |= code;
-        decimal &= digit < 10;
-        value = value * 10 + digit;
-        *out++ = static_cast<char>(code);
-    }
-    if (anyCode >= 0x80)
-        out = PackVarints(number, &m_packed[0]);
-    const std::string_view packed(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
-    hash = decimal ? value : SpreadHash(packed.data(), packed.size());
-    return packed;
-}
-
-char* CPointTable::PackVarints(std::wstring_view number, char* out)
-{
     for (const wchar_t c : number)
     {
         auto code = static_cast<std::uint32_t>(c);
+        const std::uint32_t digit = code - L'0';
+        decimal &= digit < 10;
+        value = value * 10 + digit;
         while (code >= 0x80)
         {
             *out++ = static_cast<char>(0x80 | (code & 0x7F));
@@ -150,7 +132,9 @@ char* CPointTable::PackVarints(std::wstring_view number, char* out)
         }
         *out++ = static_cast<char>(code);
     }
-    return out;
+    const std::string_view packed(m_packed.data(), static_cast<std::size_t>(out - m_packed.data()));
+    hash = decimal ? value : SpreadHash(packed.data(), packed.size());
+    return packed;
 }
 
 std::wstring CPointTable::Unpack(const CEntry& entry)

@@ -62,8 +62,6 @@ private:
     // give equal bytes and most characters take one byte. The view is valid until the next Pack.
     // Gives the number's hash too.
     std::string_view Pack(std::wstring_view number, std::uint32_t& hash) const;
-    // Writes number's varints at out; returns the end of what it wrote.
-    static char* PackVarints(std::wstring_view number, char* out);
     static std::wstring Unpack(const CEntry& entry);
     std::uint32_t SpreadHash(const char* packed, std::size_t size) const;
     // The slot that holds the packed number, or the empty slot where it belongs; hash is the
