@@ -89,9 +89,9 @@ private:
     void GrowCodeSlots();
     void Grow();
 
-    // Blocks of 32 entries, 512 bytes each, as small as a std::deque's: the heap hands out and
-    // takes back blocks of this size as it does the other small allocations, while 16 KB blocks
-    // made a file imported after another grow its process by 20 MB more.
+    // Blocks of 32 entries, 512 bytes each, as small as a std::deque's, so that the heap serves
+    // them as it served the deque (with 16 KB blocks a file imported after another grew its
+    // process by 20 MB more, the heap having given the first file's blocks back).
     CBlockArray<CEntry, 5> m_entries;
     mutable std::vector<CSlot> m_slots;
     mutable bool m_spread = false;
