@@ -92,7 +92,8 @@ private:
     // Reads more bytes into the window, unchecked.
     bool ReadMore();
     // Ends the bytes at the first Ctrl-Z among those not yet checked, and finds the next NUL
-    // among them when none is known.
+    // among them when none is known. The count checks the bytes of a one-byte file itself, and
+    // a file it found clean has nothing to look for.
     void CheckForControlZ();
     // Looks for the first NUL unit from the window's start among the checked bytes.
     void FindNextNul();
